@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/appstyle.h"
+
+#include <QApplication>
+#include <QPalette>
+#include <QStyleFactory>
+
+void setAppStyle()
+{
+    // Without Fusion the platform style stays; palette and sheet apply anyway.
+    if (QStyle* fusion = QStyleFactory::create("Fusion"))
+        QApplication::setStyle(fusion);
+
+    const QColor dark(53, 53, 53);
+    QPalette palette;
+    palette.setColor(QPalette::Window, dark);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    palette.setColor(QPalette::Base, QColor(25, 25, 25));
+    palette.setColor(QPalette::AlternateBase, dark);
+    palette.setColor(QPalette::ToolTipBase, Qt::white);
+    palette.setColor(QPalette::ToolTipText, Qt::white);
+    palette.setColor(QPalette::Text, Qt::white);
+    palette.setColor(QPalette::Button, dark);
+    palette.setColor(QPalette::ButtonText, Qt::white);
+    palette.setColor(QPalette::BrightText, Qt::red);
+    palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    palette.setColor(QPalette::HighlightedText, Qt::black);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, Qt::darkGray);
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, Qt::darkGray);
+    QApplication::setPalette(palette);
+
+    qApp->setStyleSheet(QStringLiteral(" QWidget { font-size:10pt; font:\"Eras Demi ITC\"; }"
+                                       "                         "));
+}

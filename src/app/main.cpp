@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/appstyle.h"
+#include "app/mainwindow.h"
+#include "sensor/dataprocessor.h"
+#include "settings/settingskeeper.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    setAppStyle();
+    // The program lives in the tray: hiding the panel must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setQuitLockEnabled(true);
+
+    MainWindow window;
+    window.show();
+    window.loadControls(StoredSettings);
+
+    // Destroyed before the window when the event loop returns, which closes
+    // the sensor.
+    DataProcessor dataProcessor(&window);
+    return app.exec();
+}

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef TESSIK_MAINWINDOW_H
+#define TESSIK_MAINWINDOW_H
+
+#include <QMainWindow>
+#include <QPoint>
+
+class SettingsKeeper;
+
+// The control panel window and the hub of the program: it owns the settings,
+// the alert machinery and the tray icon, and the sensor loop calls back into
+// it on every tick.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Ticks since the last alert; 0 while alerts may be raised.
+    int alertHoldCount = 0;
+    SettingsKeeper* settings = nullptr;
+
+    // Hold time between alerts, in seconds.
+    int getAlertHoldWindow() const;
+    // Fills the panel from the given SettingsSource.
+    void loadControls(int source);
+    // Raises the enabled alerts; a test alert is raised even with alerts off.
+    void activateAlert(bool test);
+    // Called by the sensor loop on every tick.
+    void showSensorValues(unsigned int baseline, unsigned int raw, unsigned int filtered, int a,
+                          int b);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Cursor position at the last press or move, for dragging the frameless
+    // window by its background.
+    QPoint dragPosition;
+};
+
+#endif

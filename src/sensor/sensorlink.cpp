@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sensor/sensorlink.h"
+
+#include <QDebug>
+
+int SensorLink::readSample(int& out)
+{
+    if (!device)
+        return ReadFailed;
+
+    lastResult = hid_read(device, receiveBuffer, bufferSize);
+    if (lastResult == 0) {
+        qDebug() << "waiting...\n";
+        return ReadNothingWaiting;
+    }
+    if (lastResult < 0) {
+        qDebug() << "Unable to read()\n";
+        return ReadFailed;
+    }
+    // Bytes 2 and 3 beyond a short report would still hold an earlier
+    // report's reading; never pass that off as a new one.
+    if (lastResult < 4) {
+        qDebug() << "Short report ignored, bytes:" << lastResult;
+        return ReadTooShort;
+    }
+    out = receiveBuffer[2] + 256 * receiveBuffer[3];
+    return ReadOk;
+}
+
+int SensorLink::closeDevice()
+{
+    if (device) {
+        hid_close(device);
+        device = nullptr;
+    }
+    hid_exit();
+    return 0;
+}

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef TESSIK_SENSORLINK_H
+#define TESSIK_SENSORLINK_H
+
+#include <hidapi.h>
+
+#include <cwchar>
+
+// The one hidapi device handle of the motion sensor (vendor 0x2047,
+// product 0x0301). This is the only place in the program that calls hidapi.
+// Every operation returns a small status, 0 for success; callers log and go on.
+class SensorLink
+{
+public:
+    // readSample's outcomes.
+    enum ReadStatus
+    {
+        ReadOk = 0,
+        ReadNothingWaiting = 1,
+        ReadFailed = 2,   // no device, or hid_read reported an error
+        ReadTooShort = 3, // a report without bytes 2 and 3
+    };
+
+    static constexpr unsigned short vendorId = 0x2047;
+    static constexpr unsigned short productId = 0x0301;
+    static constexpr int bufferSize = 256;
+    static constexpr int textBufferSize = 255;
+
+    int listDevices();
+    int openDevice();
+    // One non-blocking read; on ReadOk, out holds the reading from bytes 2
+    // (low) and 3 (high) of the report.
+    int readSample(int& out);
+    int closeDevice();
+
+    int lastResult = 0;
+    unsigned char receiveBuffer[bufferSize] = {};
+    wchar_t textBuffer[textBufferSize] = {};
+    hid_device* device = nullptr;
+};
+
+#endif
