@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The few desktop services that Qt does not offer: asking whether a
+// full-screen program is in front, and typing key chords on the user's
+// behalf. Plain C++ without Qt; one implementation file per windowing system
+// (X11 on Linux, user32 on Windows), chosen by the build.
+#ifndef TESSIK_PLATFORM_H
+#define TESSIK_PLATFORM_H
+
+#include <array>
+
+namespace platform {
+
+// Receives one line of diagnostic text (for the program's debug output).
+using DiagnosticSink = void (*)(const char* message);
+// Where diagnostics go; by default they are written to standard error.
+void setDiagnosticSink(DiagnosticSink sink);
+
+// True when the foreground window stays on top and is exactly as large as
+// the primary screen. False whenever that cannot be found out.
+bool foregroundIsFullScreen();
+
+// One synthetic key event, named by its Windows virtual-key code.
+struct KeyStroke
+{
+    unsigned short virtualKey;
+    bool release;
+};
+
+// The window switch: Windows/Super + D (show the desktop), then Windows/Super
+// + E (open a file manager), as two separate chords.
+extern const std::array<KeyStroke, 8> windowSwitchKeys;
+
+// Sends the strokes one event at a time, in order, without pausing. Returns
+// the number of events handed to the system; 0 (with a diagnostic) when the
+// system offers no way to send them.
+int sendKeyStrokes(const KeyStroke* strokes, int count);
+
+} // namespace platform
+
+#endif
