@@ -2,6 +2,4 @@
 // The live signal view on the Advanced tab.
 #include "app/mainwindow.h"
 
-void MainWindow::showSensorValues(unsigned int, unsigned int, unsigned int, int, int)
-{
-}
+void MainWindow::showSensorValues(unsigned int, unsigned int, unsigned int, int, int) {}

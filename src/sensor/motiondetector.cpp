@@ -51,8 +51,7 @@ int DataProcessor::detectMotion(int raw)
 
     bool triggered = false;
     if (warmedUp == 1) {
-        triggered =
-            motionTriggered(filtered, baseline, mainWindow->settings->tessikTrigLevel);
+        triggered = motionTriggered(filtered, baseline, mainWindow->settings->tessikTrigLevel);
     } else if (historyPos + 1 < warmUpSamples) {
         history[historyPos] = filtered;
         historyPos = (historyPos + 1) % historySize;

@@ -17,8 +17,8 @@ using Bytes = std::vector<unsigned char>;
 struct Call
 {
     std::string function;
-    Bytes data;         // bytes handed to the library (writes, feature reports)
-    size_t length = 0;  // the length argument, where the function has one
+    Bytes data;        // bytes handed to the library (writes, feature reports)
+    size_t length = 0; // the length argument, where the function has one
     int result = 0;
 };
 
@@ -43,17 +43,17 @@ struct ReadStep
 
 struct State
 {
-    std::vector<DeviceEntry> devices;      // what hid_enumerate lists
-    bool sensorPresent = true;             // whether hid_open succeeds
-    bool unplugged = false;                // every read fails from now on
-    std::deque<ReadStep> reads;            // empty queue: nothing waiting
+    std::vector<DeviceEntry> devices; // what hid_enumerate lists
+    bool sensorPresent = true;        // whether hid_open succeeds
+    bool unplugged = false;           // every read fails from now on
+    std::deque<ReadStep> reads;       // empty queue: nothing waiting
     std::optional<std::wstring> manufacturer = std::wstring(L"Fake Maker");
     std::optional<std::wstring> product = std::wstring(L"Fake Sensor");
     std::optional<std::wstring> serialNumber = std::wstring(L"0001");
     std::optional<std::wstring> indexedString1 = std::wstring(L"Fake Index");
     int sendFeatureResult = 17;
     std::optional<Bytes> featureReport = Bytes{0x02, 0x10, 0x00}; // none: the call fails
-    std::deque<int> writeResults;          // queued results; default 17
+    std::deque<int> writeResults;                                 // queued results; default 17
     std::wstring errorText = L"fake hidapi error";
     int openHandles = 0;
     int initialised = 0;

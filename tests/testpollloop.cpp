@@ -1,0 +1,211 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The 10 ms poll loop against the fake sensor: what one tick reads, what it
+// passes on, and how it runs the alert hold counter.
+#include "app/mainwindow.h"
+#include "mock/fakehidapi.h"
+#include "sensor/dataprocessor.h"
+#include "sensor/kalmanfilter.h"
+#include "settings/settingskeeper.h"
+#include "support/messagecapture.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+class TestPollLoop : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir configHome;
+    std::unique_ptr<MainWindow> window;
+
+    static void tick(DataProcessor& dp)
+    {
+        QVERIFY(QMetaObject::invokeMethod(&dp, "pollUSB", Qt::DirectConnection));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome.path());
+    }
+
+    void init()
+    {
+        fakehid::reset();
+        DataProcessor::warmedUp = 0;
+        window = std::make_unique<MainWindow>();
+        window->settings->readSettings(DefaultSettings);
+    }
+
+    void missingSensorShowsNoReadingAndStillHoldsTestAlerts()
+    {
+        fakehid::state().sensorPresent = false;
+        MessageCapture log;
+        DataProcessor dp(window.get());
+        QCOMPARE(log.messages(), (QStringList{"unable to open device", "USB open error"}));
+
+        log.clear();
+        for (int i = 0; i < 5; ++i) {
+            tick(dp);
+            QCOMPARE(dp.rawValue, 9999);
+        }
+        QVERIFY(log.messages().isEmpty());
+        QVERIFY(fakehid::callsTo("hid_read").empty());
+        QCOMPARE(dp.historyPos, 0u);
+        QCOMPARE(dp.filter->estimate, 511.0f);
+
+        window->activateAlert(true);
+        tick(dp);
+        QCOMPARE(window->alertHoldCount, 2);
+    }
+
+    void ticksWithoutAReadingLeaveTheDetectorAlone_data()
+    {
+        QTest::addColumn<int>("readResult");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("nothing waiting") << 0 << "waiting...\n";
+        QTest::newRow("read failed") << -1 << "Unable to read()\n";
+    }
+    void ticksWithoutAReadingLeaveTheDetectorAlone()
+    {
+        QFETCH(int, readResult);
+        QFETCH(QString, message);
+        DataProcessor dp(window.get());
+        fakehid::queueReading(700);
+        fakehid::state().reads.push_back({readResult, {}});
+
+        tick(dp);
+        QCOMPARE(dp.rawValue, 700);
+        const unsigned int position = dp.historyPos;
+        const float estimate = dp.filter->estimate;
+
+        MessageCapture log;
+        tick(dp);
+        QCOMPARE(dp.rawValue, 9999);
+        QCOMPARE(log.messages(), QStringList{message});
+        QCOMPARE(dp.historyPos, position);
+        QCOMPARE(dp.filter->estimate, estimate);
+    }
+
+    void unpluggedSensorFailsEveryTick()
+    {
+        DataProcessor dp(window.get());
+        fakehid::state().unplugged = true;
+        MessageCapture log;
+        for (int i = 0; i < 3; ++i) {
+            tick(dp);
+            QCOMPARE(dp.rawValue, 9999);
+        }
+        QCOMPARE(log.messages(),
+                 (QStringList{"Unable to read()\n", "Unable to read()\n", "Unable to read()\n"}));
+    }
+
+    void readingComesFromBytesTwoAndThree_data()
+    {
+        QTest::addColumn<fakehid::Bytes>("report");
+        QTest::addColumn<int>("reading");
+        QTest::newRow("low FF high 01") << fakehid::Bytes{9, 9, 0xFF, 0x01} << 511;
+        QTest::newRow("no sign extension") << fakehid::Bytes{0, 0, 0xFF, 0xFF} << 65535;
+        QTest::newRow("longer report") << fakehid::Bytes{1, 2, 0x34, 0x12, 0x77, 0x88} << 0x1234;
+    }
+    void readingComesFromBytesTwoAndThree()
+    {
+        QFETCH(fakehid::Bytes, report);
+        QFETCH(int, reading);
+        DataProcessor dp(window.get());
+        fakehid::queueReport(report);
+        tick(dp);
+        QCOMPARE(dp.rawValue, reading);
+        QCOMPARE(dp.historyPos, 1u);
+    }
+
+    // A report too short to carry bytes 2 and 3 must not pass off the
+    // previous report's reading as a new one.
+    void shortReportIsATickWithoutAReading()
+    {
+        DataProcessor dp(window.get());
+        fakehid::queueReading(800);
+        fakehid::queueReport({0x00, 0x01, 0x02});
+        tick(dp);
+        MessageCapture log;
+        tick(dp);
+        QCOMPARE(dp.rawValue, 9999);
+        QCOMPARE(dp.historyPos, 1u);
+        QCOMPARE(log.messages().size(), 1);
+        QVERIFY(log.messages().first().contains("Short report"));
+    }
+
+    void genuineReadingOf9999ReachesTheDetector()
+    {
+        DataProcessor dp(window.get());
+        fakehid::queueReading(9999);
+        tick(dp);
+        QCOMPARE(dp.rawValue, 9999);
+        QCOMPARE(dp.historyPos, 1u);
+        QVERIFY(dp.filter->estimate > 511.0f);
+    }
+
+    // An alert on tick t sets the count to 1; the same tick makes it 2.
+    void holdCounterRunsTickByTick()
+    {
+        window->settings->alertHoldWindow = 1;
+        fakehid::state().sensorPresent = false; // quiet ticks: the count runs regardless
+        DataProcessor dp(window.get());
+        window->alertHoldCount = 1; // as an alert raised during this tick would
+        tick(dp);
+        QCOMPARE(window->alertHoldCount, 2);
+        for (int t = 1; t <= 98; ++t)
+            tick(dp);
+        QCOMPARE(window->alertHoldCount, 100);
+        tick(dp);
+        QCOMPARE(window->alertHoldCount, 0);
+        tick(dp);
+        QCOMPARE(window->alertHoldCount, 0);
+    }
+
+    void zeroHoldTimeClearsInTheAlertTick()
+    {
+        window->settings->alertHoldWindow = 0;
+        fakehid::state().sensorPresent = false; // quiet ticks: the count runs regardless
+        DataProcessor dp(window.get());
+        window->alertHoldCount = 1;
+        tick(dp);
+        QCOMPARE(window->alertHoldCount, 0);
+    }
+
+    // 3,000,000 s times 1000 does not fit 32 bits; the hold must still hold.
+    void hugeHoldTimeDoesNotOverflow()
+    {
+        window->settings->alertHoldWindow = 3000000;
+        fakehid::state().sensorPresent = false; // quiet ticks: the count runs regardless
+        DataProcessor dp(window.get());
+        window->alertHoldCount = 1;
+        for (int t = 0; t < 1000; ++t)
+            tick(dp);
+        QCOMPARE(window->alertHoldCount, 1001);
+    }
+
+    void destructionClosesTheSensorThenTheLibrary()
+    {
+        {
+            DataProcessor dp(window.get());
+            fakehid::state().calls.clear();
+        }
+        QCOMPARE(fakehid::callNames(), (std::vector<std::string>{"hid_close", "hid_exit"}));
+        QCOMPARE(fakehid::state().openHandles, 0);
+    }
+
+    void openingLeavesTheSensorNonBlocking()
+    {
+        DataProcessor dp(window.get());
+        const auto calls = fakehid::callsTo("hid_set_nonblocking");
+        QVERIFY(!calls.empty());
+        QCOMPARE(calls.back().length, size_t(1));
+    }
+};
+
+QTEST_MAIN(TestPollLoop)
+#include "testpollloop.moc"
