@@ -150,6 +150,28 @@ private slots:
         QCOMPARE(s.allKeys().size(), 11);
     }
 
+    // A damaged file leaves a format error on the store; the next write must
+    // still replace it with a clean, complete set and report success.
+    void damagedFileIsReplacedByTheNextWrite()
+    {
+        SettingsKeeper probe;
+        QDir().mkpath(QFileInfo(probe.fileName()).path());
+        QFile file(probe.fileName());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General\nalertEnabled=maybe\npopupSize=-5\n\xff\xfe\x01=\x02\n");
+        file.close();
+
+        SettingsKeeper s;
+        QCOMPARE(s.status(), QSettings::FormatError);
+        assign(s, custom);
+        QCOMPARE(s.writeSettings(), 0);
+
+        SettingsKeeper reread;
+        QCOMPARE(reread.status(), QSettings::NoError);
+        QCOMPARE(reread.readSettings(StoredSettings), 0);
+        compare(reread, custom);
+    }
+
     // A store that cannot be written reports failure and keeps the values in
     // memory. Tests run as root, which file permissions do not stop, so the
     // store is placed below a regular file.

@@ -51,28 +51,40 @@ int SettingsKeeper::readSettings(int source)
     return 0;
 }
 
+QVector<QPair<QString, QVariant>> SettingsKeeper::keyedValues() const
+{
+    return {
+        {"alertEnabled", QVariant(alertEnabled)},
+        {"popupEnabled", QVariant(popupEnabled)},
+        {"soundEnabled", QVariant(soundEnabled)},
+        {"windowSwitchEnabled", QVariant(windowSwitchEnabled)},
+        {"popupOpacity", QVariant(popupOpacity)},
+        {"popupSize", QVariant(popupSize)},
+        {"userPopupLocation", QVariant(userPopupLocation)},
+        {"popupDisplayTime", QVariant(popupDisplayTime)},
+        {"alertHoldWindow", QVariant(alertHoldWindow)},
+        {"tessikSensitivity", QVariant(tessikSensitivity)},
+        {"tessikTrigLevel", QVariant(tessikTrigLevel)},
+    };
+}
+
 int SettingsKeeper::writeSettings()
 {
     if (!isWritable()) {
         qDebug() << "writecheck fail";
         return 1;
     }
-    setValue("alertEnabled", QVariant(alertEnabled));
-    setValue("popupEnabled", QVariant(popupEnabled));
-    setValue("soundEnabled", QVariant(soundEnabled));
-    setValue("windowSwitchEnabled", QVariant(windowSwitchEnabled));
-    setValue("popupOpacity", QVariant(popupOpacity));
-    setValue("popupSize", QVariant(popupSize));
-    setValue("userPopupLocation", QVariant(userPopupLocation));
-    setValue("popupDisplayTime", QVariant(popupDisplayTime));
-    setValue("alertHoldWindow", QVariant(alertHoldWindow));
-    setValue("tessikSensitivity", QVariant(tessikSensitivity));
-    setValue("tessikTrigLevel", QVariant(tessikTrigLevel));
+    // A damaged file read at start-up leaves a format error on this handle for
+    // good, even after a clean rewrite; only a new error counts against this
+    // write.
+    const Status before = status();
+    for (const auto& keyed : keyedValues())
+        setValue(keyed.first, keyed.second);
 
-    // Flush now so that a store that turned out unwritable is reported as a
-    // failure instead of being lost silently at some later deferred write.
+    // Flush now, so that a write that does not reach the store is reported
+    // instead of being lost silently at some later deferred write.
     sync();
-    if (status() != QSettings::NoError) {
+    if (status() != QSettings::NoError && status() != before) {
         qDebug() << "writecheck fail";
         return 1;
     }

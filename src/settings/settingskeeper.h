@@ -2,7 +2,9 @@
 #ifndef TESSIK_SETTINGSKEEPER_H
 #define TESSIK_SETTINGSKEEPER_H
 
+#include <QPair>
 #include <QSettings>
+#include <QVector>
 
 // Where loadControls and readSettings take the values from.
 enum SettingsSource
@@ -38,6 +40,10 @@ public:
     unsigned int tessikTrigLevel = 50;
     unsigned int alertHoldWindow = 10;
     unsigned int popupDisplayTime = 3;
+
+private:
+    // The eleven keys with their values, in the store's key order.
+    QVector<QPair<QString, QVariant>> keyedValues() const;
 };
 
 #endif
