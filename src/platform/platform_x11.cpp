@@ -1,0 +1,252 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The platform services on an X11 desktop: the EWMH properties a window
+// manager publishes tell what is in front, and XTest types the key chords.
+#include "platform/diagnostics.h"
+#include "platform/platform.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+struct DisplayCloser
+{
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+using DisplayConnection = std::unique_ptr<Display, DisplayCloser>;
+
+// A connection per call: alerts are rare, and nothing stays open to go
+// stale when the session's X server goes away.
+DisplayConnection openDisplay(const char* purpose)
+{
+    DisplayConnection display(XOpenDisplay(nullptr));
+    if (!display)
+        reportDiagnostic((std::string(purpose) + ": no X display").c_str());
+    return display;
+}
+
+bool requestFailed = false;
+
+int recordError(Display*, XErrorEvent*)
+{
+    requestFailed = true;
+    return 0;
+}
+
+// While alive, errors on any connection (such as BadWindow for a window
+// that closed a moment ago) are recorded instead of ending the process.
+class ErrorTrap
+{
+public:
+    explicit ErrorTrap(Display* display) : display(display), previous(XSetErrorHandler(recordError))
+    {
+        requestFailed = false;
+    }
+    // Errors still on their way must not reach the previous handler, which
+    // may end the process.
+    ~ErrorTrap()
+    {
+        XSync(display, False);
+        XSetErrorHandler(previous);
+    }
+    ErrorTrap(const ErrorTrap&) = delete;
+    ErrorTrap& operator=(const ErrorTrap&) = delete;
+
+    // Waits for the server's answers so that late errors are counted too.
+    bool failed()
+    {
+        XSync(display, False);
+        return requestFailed;
+    }
+
+private:
+    Display* display;
+    XErrorHandler previous;
+};
+
+// A 32-bit property of the given type, or nothing when it is unset,
+// of another type or unreadable.
+std::vector<unsigned long> readCardinals(Display* display, Window window, Atom property, Atom type)
+{
+    Atom actualType = None;
+    int actualFormat = 0;
+    unsigned long itemCount = 0;
+    unsigned long bytesAfter = 0;
+    unsigned char* data = nullptr;
+    const int status =
+        XGetWindowProperty(display, window, property, 0, 1024, False, type, &actualType,
+                           &actualFormat, &itemCount, &bytesAfter, &data);
+    std::vector<unsigned long> items;
+    if (status == Success && actualType == type && actualFormat == 32 && data != nullptr) {
+        // Xlib hands 32-bit items back as longs.
+        const auto* values = reinterpret_cast<const unsigned long*>(data);
+        items.assign(values, values + itemCount);
+    }
+    if (data != nullptr)
+        XFree(data);
+    return items;
+}
+
+struct Atoms
+{
+    // Names no client has interned cannot have been set on any window, so
+    // they are looked up without being created.
+    explicit Atoms(Display* display)
+        : activeWindow(XInternAtom(display, "_NET_ACTIVE_WINDOW", True)),
+          wmState(XInternAtom(display, "_NET_WM_STATE", True)),
+          stateAbove(XInternAtom(display, "_NET_WM_STATE_ABOVE", True)),
+          stateFullScreen(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", True)),
+          frameExtents(XInternAtom(display, "_NET_FRAME_EXTENTS", True))
+    {
+    }
+    Atom activeWindow;
+    Atom wmState;
+    Atom stateAbove;
+    Atom stateFullScreen;
+    Atom frameExtents;
+};
+
+bool staysOnTop(Display* display, Window window, const Atoms& atoms)
+{
+    for (unsigned long atom : readCardinals(display, window, atoms.wmState, XA_ATOM)) {
+        if (atom != None && (atom == atoms.stateAbove || atom == atoms.stateFullScreen))
+            return true;
+    }
+    return false;
+}
+
+bool outerSizeFillsScreen(Display* display, Window window, const Atoms& atoms)
+{
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return false;
+    long width = attributes.width + 2L * attributes.border_width;
+    long height = attributes.height + 2L * attributes.border_width;
+
+    // Left, right, top, bottom: the decorations the window manager adds.
+    const auto extents = atoms.frameExtents == None
+                             ? std::vector<unsigned long>()
+                             : readCardinals(display, window, atoms.frameExtents, XA_CARDINAL);
+    if (extents.size() == 4) {
+        width += static_cast<long>(extents[0] + extents[1]);
+        height += static_cast<long>(extents[2] + extents[3]);
+    }
+
+    const int screen = DefaultScreen(display);
+    return width == DisplayWidth(display, screen) && height == DisplayHeight(display, screen);
+}
+
+struct KeyName
+{
+    unsigned short virtualKey;
+    KeySym keysym;
+};
+
+// The Windows key is the Super key on an X11 desktop.
+constexpr KeyName keyNames[] = {
+    {0x5B, XK_Super_L},
+    {0x44, XK_d},
+    {0x45, XK_e},
+};
+
+KeySym keysymFor(unsigned short virtualKey)
+{
+    for (const KeyName& name : keyNames) {
+        if (name.virtualKey == virtualKey)
+            return name.keysym;
+    }
+    return NoSymbol;
+}
+
+// The keycodes of all strokes, or nothing (after one diagnostic) when any
+// key cannot be typed: half a chord must not be sent.
+std::vector<KeyCode> keycodesFor(Display* display, const KeyStroke* strokes, int count)
+{
+    std::vector<KeyCode> keycodes;
+    for (int i = 0; i < count; ++i) {
+        const KeySym keysym = keysymFor(strokes[i].virtualKey);
+        if (keysym == NoSymbol) {
+            char message[64];
+            std::snprintf(message, sizeof message, "key strokes: no X key for virtual key 0x%02X",
+                          strokes[i].virtualKey);
+            reportDiagnostic(message);
+            return {};
+        }
+        const KeyCode keycode = XKeysymToKeycode(display, keysym);
+        if (keycode == 0) {
+            reportDiagnostic(
+                (std::string("key strokes: no keycode for ") + XKeysymToString(keysym)).c_str());
+            return {};
+        }
+        keycodes.push_back(keycode);
+    }
+    return keycodes;
+}
+
+} // namespace
+
+bool foregroundIsFullScreen()
+{
+    const DisplayConnection display = openDisplay("full-screen test");
+    if (!display)
+        return false;
+    ErrorTrap trap(display.get());
+
+    const Atoms atoms(display.get());
+    if (atoms.activeWindow == None || atoms.wmState == None)
+        return false;
+
+    const auto active = readCardinals(display.get(), DefaultRootWindow(display.get()),
+                                      atoms.activeWindow, XA_WINDOW);
+    if (active.empty() || active[0] == None)
+        return false;
+    const Window window = active[0];
+
+    const bool result = staysOnTop(display.get(), window, atoms) &&
+                        outerSizeFillsScreen(display.get(), window, atoms);
+    return result && !trap.failed();
+}
+
+int sendKeyStrokes(const KeyStroke* strokes, int count)
+{
+    if (strokes == nullptr || count <= 0)
+        return 0;
+    const DisplayConnection display = openDisplay("key strokes");
+    if (!display)
+        return 0;
+
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XTestQueryExtension(display.get(), &eventBase, &errorBase, &major, &minor)) {
+        reportDiagnostic("key strokes: the X server has no XTest extension");
+        return 0;
+    }
+
+    const std::vector<KeyCode> keycodes = keycodesFor(display.get(), strokes, count);
+    if (keycodes.empty())
+        return 0;
+
+    int sent = 0;
+    for (int i = 0; i < count; ++i) {
+        if (XTestFakeKeyEvent(display.get(), keycodes[i], strokes[i].release ? False : True,
+                              CurrentTime))
+            ++sent;
+        // Each event reaches the server at once so desktop shortcuts see the
+        // chord as typed.
+        XFlush(display.get());
+    }
+    return sent;
+}
+
+} // namespace platform
