@@ -1,14 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up side of the sensor link: the device listing and the opening.
+// Start-up side of the sensor link: the device listing and the opening
+// exchange. Everything logged here is diagnostic; only the open handle is used
+// later.
 #include "sensor/sensorlink.h"
 
 #include <QDebug>
+#include <QString>
 
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
+
+namespace {
+// Reports of the opening exchange: a report number and 16 bytes.
+constexpr size_t reportLength = 17;
+
+// A device string as the debug stream quotes it; an absent one prints as "".
+QString wideText(const wchar_t* text)
+{
+    return text ? QString::fromWCharArray(text) : QString();
+}
+
+// The text in a fixed wide buffer, which a library that fills it completely
+// need not terminate.
+QString wideText(const wchar_t* buffer, size_t capacity)
+{
+    const wchar_t* end = std::wmemchr(buffer, L'\0', capacity);
+    return QString::fromWCharArray(buffer, static_cast<int>(end ? end - buffer : capacity));
+}
+} // namespace
 
 int SensorLink::listDevices()
 {
     hid_device_info* devices = hid_enumerate(0, 0);
+    for (const hid_device_info* d = devices; d; d = d->next) {
+        qDebug() << "Device Found\n  type: " << Qt::hex << d->vendor_id << " " << d->product_id
+                 << Qt::endl
+                 << "path: " << d->path << Qt::endl
+                 << "serial_number: " << wideText(d->serial_number);
+        qDebug() << "  Manufacturer: " << wideText(d->manufacturer_string);
+        qDebug() << "  Product:      " << wideText(d->product_string);
+        qDebug() << "  Release:      " << d->release_number;
+        qDebug() << "  Interface:    " << d->interface_number;
+        qDebug() << "\n";
+    }
     hid_free_enumeration(devices);
 
     std::memset(receiveBuffer, 0, sizeof receiveBuffer);
@@ -24,7 +59,66 @@ int SensorLink::openDevice()
         qDebug() << "unable to open device";
         return 1;
     }
+
+    // A failed read still logs the line, with the buffer emptied beforehand.
+    const auto logString = [this](auto read, const char* failure, const char* label) {
+        textBuffer[0] = 0;
+        lastResult = read();
+        if (lastResult < 0)
+            qDebug() << failure;
+        qDebug() << label << wideText(textBuffer, textBufferSize);
+    };
+    logString([this] { return hid_get_manufacturer_string(device, textBuffer, textBufferSize); },
+              "Unable to read manufacturer string", "Manufacturer String: ");
+    logString([this] { return hid_get_product_string(device, textBuffer, textBufferSize); },
+              "Unable to read product string", "Product String: ");
+    logString([this] { return hid_get_serial_number_string(device, textBuffer, textBufferSize); },
+              "Unable to read serial number string", "Serial Number String: ");
+    qDebug() << "\n";
+    logString([this] { return hid_get_indexed_string(device, 1, textBuffer, textBufferSize); },
+              "Unable to read indexed string 1", "Indexed String 1: ");
+
     // A poll tick must never wait for the sensor.
     hid_set_nonblocking(device, 1);
+
+    lastResult = hid_read(device, receiveBuffer, reportLength);
+
+    // Bytes 5 to 16 go out as the probe read left them.
+    const unsigned char featureHeader[] = {0x02, 0xA0, 0x0A, 0x00, 0x00};
+    std::memcpy(receiveBuffer, featureHeader, sizeof featureHeader);
+    lastResult = hid_send_feature_report(device, receiveBuffer, reportLength);
+    if (lastResult < 0)
+        qDebug() << "Unable to send a feature report.";
+
+    std::memset(receiveBuffer, 0, sizeof receiveBuffer);
+    receiveBuffer[0] = 0x02;
+    lastResult = hid_get_feature_report(device, receiveBuffer, sizeof receiveBuffer);
+    if (lastResult < 0) {
+        qDebug() << "Unable to get a feature report.";
+        qDebug() << wideText(hid_error(device));
+    } else {
+        qDebug() << "Feature Report   ";
+        const int received = std::min(lastResult, bufferSize);
+        for (int i = 0; i < received; ++i)
+            qDebug() << static_cast<int>(receiveBuffer[i]);
+        qDebug() << "\n";
+    }
+
+    std::memset(receiveBuffer, 0, sizeof receiveBuffer);
+    receiveBuffer[0] = 0x01;
+    receiveBuffer[1] = 0x80;
+    lastResult = hid_write(device, receiveBuffer, reportLength);
+    if (lastResult < 0) {
+        qDebug() << "Unable to write()";
+        qDebug() << "Error: " << wideText(hid_error(device));
+    }
+
+    receiveBuffer[0] = 0x01;
+    receiveBuffer[1] = 0x81;
+    lastResult = hid_write(device, receiveBuffer, reportLength);
+    if (lastResult < 0) {
+        qDebug() << "Unable to write() (2)";
+        qDebug() << "Error: " << wideText(hid_error(device));
+    }
     return 0;
 }

@@ -11,5 +11,7 @@ int KalmanFilter::update(unsigned int z)
     estimate = static_cast<float>(x);
     lastGain = static_cast<float>(gain);
     timeStep = 1.0f;
-    return static_cast<int>(static_cast<double>(estimate));
+    // The double-precision estimate, not its single-precision copy: rounding
+    // to float can lift 511.99999 to 512.
+    return static_cast<int>(x);
 }

@@ -50,15 +50,10 @@ int DataProcessor::detectMotion(int raw)
     baseline = trackBaseline(filtered);
 
     bool triggered = false;
-    if (warmedUp == 1) {
+    if (warmedUp == 1)
         triggered = motionTriggered(filtered, baseline, mainWindow->settings->tessikTrigLevel);
-    } else if (historyPos + 1 < warmUpSamples) {
-        history[historyPos] = filtered;
-        historyPos = (historyPos + 1) % historySize;
-        return filtered;
-    } else {
-        warmedUp = 1;
-    }
+    else if (historyPos + 1 >= warmUpSamples)
+        warmedUp = 1; // this last warm-up reading is not tested either
 
     history[historyPos] = filtered;
     historyPos = (historyPos + 1) % historySize;
