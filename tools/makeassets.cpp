@@ -35,6 +35,8 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
+    dir.mkpath(QStringLiteral("images"));
+    dir.mkpath(QStringLiteral("sounds"));
     const bool ok = writeImage(drawPopupImage(), dir.filePath("images/bralm.png")) &&
                     writeImage(drawTrayIcon(), dir.filePath("images/bad.png")) &&
                     writeFile(makeChime(), dir.filePath("sounds/doorbell1.wav"));
