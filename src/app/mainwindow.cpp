@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 
 #include "settings/settingskeeper.h"
+#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -9,16 +10,24 @@
 
 #include <cstdlib>
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dragPosition(0, 0)
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), ui(new Ui_MainWindow), dragPosition(0, 0)
 {
+    ui->setupUi(this);
+    // No title bar or frame: the panel is moved by dragging its background.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+
     alertHoldCount = 0;
     settings = new SettingsKeeper;
+
+    // Nothing has been edited yet.
+    ui->ApplyButton->setEnabled(false);
 }
 
 MainWindow::~MainWindow()
 {
     delete settings;
+    delete ui;
 }
 
 int MainWindow::getAlertHoldWindow() const

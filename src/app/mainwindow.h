@@ -6,6 +6,7 @@
 #include <QPoint>
 
 class SettingsKeeper;
+class Ui_MainWindow;
 
 // The control panel window and the hub of the program: it owns the settings,
 // the alert machinery and the tray icon, and the sensor loop calls back into
@@ -21,6 +22,8 @@ public:
     // Ticks since the last alert; 0 while alerts may be raised.
     int alertHoldCount = 0;
     SettingsKeeper* settings = nullptr;
+    // The panel's widgets, built on this window; the widgets belong to it.
+    Ui_MainWindow* ui = nullptr;
 
     // Hold time between alerts, in seconds.
     int getAlertHoldWindow() const;
