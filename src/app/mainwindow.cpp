@@ -16,18 +16,49 @@ MainWindow::MainWindow(QWidget* parent)
     ui->setupUi(this);
     // No title bar or frame: the panel is moved by dragging its background.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    connectPanel();
 
     alertHoldCount = 0;
     settings = new SettingsKeeper;
 
     // Nothing has been edited yet.
     ui->ApplyButton->setEnabled(false);
+    setupPlot();
 }
 
 MainWindow::~MainWindow()
 {
     delete settings;
     delete ui;
+}
+
+// Where one signal feeds several slots they run in the order connected here.
+void MainWindow::connectPanel()
+{
+    connect(ui->EndProgramButton, SIGNAL(clicked()), qApp, SLOT(quit()));
+    connect(ui->OkButton, SIGNAL(clicked()), this, SLOT(okFunction()));
+    connect(ui->ApplyButton, SIGNAL(clicked()), this, SLOT(saveSettings()));
+    connect(ui->CancelButton, SIGNAL(clicked()), this, SLOT(cancelFunction()));
+    connect(ui->DefaultsButton, SIGNAL(clicked()), this, SLOT(restoreDefaultsFunction()));
+    connect(ui->TestButton01, SIGNAL(clicked()), this, SLOT(testActivateAlert()));
+    connect(ui->ApplyButton_2, SIGNAL(clicked()), this, SLOT(saveSettings()));
+    connect(ui->OpacitySlider, SIGNAL(valueChanged(int)), this, SLOT(setPopupOpacity(int)));
+    connect(ui->OpacitySlider, SIGNAL(valueChanged(int)), this, SLOT(userChangeHandler()));
+    connect(ui->OpacitySlider, SIGNAL(sliderPressed()), this, SLOT(showPopupSample()));
+    connect(ui->OpacitySlider, SIGNAL(sliderReleased()), this, SLOT(endPopup()));
+    connect(ui->SizeSlider, SIGNAL(valueChanged(int)), this, SLOT(setPopupSize(int)));
+    connect(ui->SizeSlider, SIGNAL(valueChanged(int)), this, SLOT(userChangeHandler()));
+    connect(ui->SizeSlider, SIGNAL(sliderPressed()), this, SLOT(showPopupSample()));
+    connect(ui->SizeSlider, SIGNAL(sliderReleased()), this, SLOT(endPopup()));
+    connect(ui->PopupLocationSelectMenu, SIGNAL(currentIndexChanged(int)), this,
+            SLOT(setPopupLocation(int)));
+    connect(ui->PopupLocationSelectMenu, SIGNAL(currentIndexChanged(int)), this,
+            SLOT(userChangeHandler()));
+    connect(ui->customPlot, SIGNAL(mousePress(QMouseEvent*)), this, SLOT(togglePlotRun()));
+    connect(ui->ActiveBox, SIGNAL(clicked()), this, SLOT(masterSwitchClick()));
+    connect(ui->HoldTimeSpinBox, SIGNAL(valueChanged(int)), this, SLOT(userChangeHandler()));
+    connect(ui->PopupTimeSpinBox, SIGNAL(valueChanged(int)), this, SLOT(userChangeHandler()));
+    connect(ui->TrigLevelSlider, SIGNAL(valueChanged(int)), this, SLOT(userChangeHandler()));
 }
 
 int MainWindow::getAlertHoldWindow() const

@@ -36,11 +36,28 @@ public:
                           int b);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
+private slots:
+    void okFunction();
+    void cancelFunction();
+    void restoreDefaultsFunction();
+    void saveSettings();
+    void userChangeHandler(bool changedVal = true);
+    void masterSwitchClick();
+    void realtimeDataSlot(unsigned int baseline, unsigned int value, int a, int b);
+    void togglePlotRun();
+
 private:
+    void connectPanel();
+    void setupPlot();
+    // Whether anyone can see the plot right now.
+    bool plotIsSeen() const;
+
     // Cursor position at the last press or move, for dragging the frameless
     // window by its background.
     QPoint dragPosition;

@@ -1,0 +1,278 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The control panel's load, Apply, OK, Cancel, Restore Defaults and master
+// switch against a throwaway settings store.
+#include "app/mainwindow.h"
+#include "settings/settingskeeper.h"
+#include "support/messagecapture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+template <typename T> T* child(QWidget& window, const char* name)
+{
+    T* widget = window.findChild<T*>(name);
+    if (!widget)
+        qFatal("no widget %s", name);
+    return widget;
+}
+
+// What the eleven controls show, in the store's key order.
+QList<int> shown(QWidget& w)
+{
+    return {child<QCheckBox>(w, "ActiveBox")->isChecked(),
+            child<QCheckBox>(w, "PopupBox")->isChecked(),
+            child<QCheckBox>(w, "SoundBox")->isChecked(),
+            child<QCheckBox>(w, "WindowSwitchBox")->isChecked(),
+            child<QSlider>(w, "OpacitySlider")->value(),
+            child<QSlider>(w, "SizeSlider")->value(),
+            child<QComboBox>(w, "PopupLocationSelectMenu")->currentIndex(),
+            child<QSpinBox>(w, "PopupTimeSpinBox")->value(),
+            child<QSpinBox>(w, "HoldTimeSpinBox")->value(),
+            child<QSlider>(w, "SensitivitySlider")->value(),
+            child<QSlider>(w, "TrigLevelSlider")->value()};
+}
+
+const QStringList keys{"alertEnabled",        "popupEnabled",     "soundEnabled",
+                       "windowSwitchEnabled", "popupOpacity",     "popupSize",
+                       "userPopupLocation",   "popupDisplayTime", "alertHoldWindow",
+                       "tessikSensitivity",   "tessikTrigLevel"};
+const QList<int> defaults{1, 1, 0, 0, 60, 20, 1, 3, 10, 25, 50};
+
+bool applyEnabled(QWidget& w)
+{
+    const bool first = child<QPushButton>(w, "ApplyButton")->isEnabled();
+    const bool second = child<QPushButton>(w, "ApplyButton_2")->isEnabled();
+    if (first != second)
+        qFatal("the two Apply buttons disagree");
+    return first;
+}
+} // namespace
+
+class TestPanelActions : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> configHome;
+    std::unique_ptr<MainWindow> window;
+
+    void storeSet(const QVariantMap& values)
+    {
+        SettingsKeeper store;
+        store.readSettings(DefaultSettings);
+        QVERIFY(store.writeSettings() == 0);
+        for (auto it = values.begin(); it != values.end(); ++it)
+            store.setValue(it.key(), it.value());
+    }
+
+    void startPanel()
+    {
+        window = std::make_unique<MainWindow>();
+        window->show();
+        window->loadControls(StoredSettings);
+    }
+
+    QVariant stored(const QString& key) const
+    {
+        SettingsKeeper store;
+        return store.value(key);
+    }
+
+private slots:
+    void init()
+    {
+        configHome = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome->path());
+    }
+
+    void cleanup() { window.reset(); }
+
+    void emptyStoreShowsDefaultsWithApplyOff()
+    {
+        startPanel();
+        QCOMPARE(shown(*window), defaults);
+        QVERIFY(!applyEnabled(*window));
+    }
+
+    void editFocusesTheCurrentTabsApplyButton()
+    {
+        startPanel();
+        child<QTabWidget>(*window, "ControlTabs")->setCurrentIndex(1);
+        child<QSlider>(*window, "TrigLevelSlider")->setValue(70);
+        QVERIFY(applyEnabled(*window));
+        QCOMPARE(window->focusWidget(), child<QPushButton>(*window, "ApplyButton_2"));
+
+        child<QTabWidget>(*window, "ControlTabs")->setCurrentIndex(0);
+        child<QComboBox>(*window, "PopupLocationSelectMenu")->setCurrentIndex(3);
+        QCOMPARE(window->focusWidget(), child<QPushButton>(*window, "ApplyButton"));
+    }
+
+    void uncoupledControlsLeaveApplyOffButAreSaved()
+    {
+        startPanel();
+        QTest::mouseClick(child<QCheckBox>(*window, "PopupBox"), Qt::LeftButton);
+        QTest::mouseClick(child<QCheckBox>(*window, "SoundBox"), Qt::LeftButton);
+        QTest::mouseClick(child<QCheckBox>(*window, "WindowSwitchBox"), Qt::LeftButton);
+        child<QSlider>(*window, "SensitivitySlider")->setValue(77);
+        QVERIFY(!applyEnabled(*window));
+
+        QTest::mouseClick(child<QPushButton>(*window, "OkButton"), Qt::LeftButton);
+        QVERIFY(window->isHidden());
+        QCOMPARE(stored("popupEnabled").toBool(), false);
+        QCOMPARE(stored("soundEnabled").toBool(), true);
+        QCOMPARE(stored("windowSwitchEnabled").toBool(), true);
+        QCOMPARE(stored("tessikSensitivity").toInt(), 77);
+    }
+
+    void okWithoutEditsWritesEveryKeyWithItsType()
+    {
+        startPanel();
+        QTest::mouseClick(child<QPushButton>(*window, "OkButton"), Qt::LeftButton);
+        QVERIFY(window->isHidden());
+        SettingsKeeper& store = *window->settings;
+        QCOMPARE(store.allKeys().size(), 11);
+        for (const char* key :
+             {"alertEnabled", "popupEnabled", "soundEnabled", "windowSwitchEnabled"})
+            QCOMPARE(store.value(key).type(), QVariant::Bool);
+        QCOMPARE(store.value("userPopupLocation").type(), QVariant::Int);
+        for (const char* key : {"popupOpacity", "popupSize", "popupDisplayTime", "alertHoldWindow",
+                                "tessikSensitivity", "tessikTrigLevel"})
+            QCOMPARE(store.value(key).type(), QVariant::UInt);
+    }
+
+    void cancelReturnsToTheValuesInMemory()
+    {
+        storeSet({{"popupOpacity", 40u}});
+        startPanel();
+        const QByteArray before = [] {
+            QFile file(SettingsKeeper().fileName());
+            file.open(QIODevice::ReadOnly);
+            return file.readAll();
+        }();
+        child<QSlider>(*window, "OpacitySlider")->setValue(90);
+        child<QSpinBox>(*window, "HoldTimeSpinBox")->setValue(200);
+        QVERIFY(applyEnabled(*window));
+
+        QTest::mouseClick(child<QPushButton>(*window, "CancelButton"), Qt::LeftButton);
+        QCOMPARE(child<QSlider>(*window, "OpacitySlider")->value(), 40);
+        QCOMPARE(child<QSpinBox>(*window, "HoldTimeSpinBox")->value(), 10);
+        QVERIFY(!applyEnabled(*window));
+        QVERIFY(window->isHidden());
+        QFile file(SettingsKeeper().fileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+    }
+
+    void restoreDefaultsResetsOnlyTheAdvancedTab()
+    {
+        storeSet({{"popupOpacity", 40u}, {"tessikTrigLevel", 80u}, {"alertHoldWindow", 30u}});
+        startPanel();
+        QTest::mouseClick(child<QPushButton>(*window, "DefaultsButton"), Qt::LeftButton);
+        QCOMPARE(child<QSlider>(*window, "OpacitySlider")->value(), 40);
+        QCOMPARE(child<QSlider>(*window, "TrigLevelSlider")->value(), 50);
+        QCOMPARE(child<QSpinBox>(*window, "HoldTimeSpinBox")->value(), 10);
+        QCOMPARE(window->settings->tessikTrigLevel, 50u); // live at once
+        QVERIFY(!applyEnabled(*window));
+        QVERIFY(window->isVisible());
+        QCOMPARE(stored("tessikTrigLevel").toInt(), 80);
+    }
+
+    void masterSwitchActsAtOnceAndSurvivesCancel()
+    {
+        startPanel();
+        QCheckBox* active = child<QCheckBox>(*window, "ActiveBox");
+        QTest::mouseClick(active, Qt::LeftButton);
+        QVERIFY(!window->settings->alertEnabled);
+        QCOMPARE(child<QGroupBox>(*window, "AlertIndicators")->title(),
+                 QString("Alert Indicators OFF"));
+        QVERIFY(!child<QCheckBox>(*window, "PopupBox")->isEnabled());
+        QVERIFY(!child<QCheckBox>(*window, "SoundBox")->isEnabled());
+        QVERIFY(!child<QCheckBox>(*window, "WindowSwitchBox")->isEnabled());
+        QVERIFY(!applyEnabled(*window));
+
+        QTest::mouseClick(child<QPushButton>(*window, "CancelButton"), Qt::LeftButton);
+        QVERIFY(!active->isChecked());
+        QVERIFY(!window->settings->alertEnabled);
+        QCOMPARE(stored("alertEnabled"), QVariant()); // nothing written
+
+        window->show();
+        QTest::mouseClick(active, Qt::LeftButton);
+        QVERIFY(window->settings->alertEnabled);
+        QCOMPARE(child<QGroupBox>(*window, "AlertIndicators")->title(),
+                 QString("Alert Indicators"));
+        QVERIFY(child<QCheckBox>(*window, "PopupBox")->isEnabled());
+    }
+
+    void storedAlertsOffLeaveTheIndicatorsAlone()
+    {
+        storeSet({{"alertEnabled", false}});
+        startPanel();
+        QVERIFY(!child<QCheckBox>(*window, "ActiveBox")->isChecked());
+        QVERIFY(child<QCheckBox>(*window, "PopupBox")->isEnabled());
+        QCOMPARE(child<QGroupBox>(*window, "AlertIndicators")->title(),
+                 QString("Alert Indicators"));
+    }
+
+    // Stored values are shown clamped and written back clamped by the next
+    // save, whatever the store held: out of range, negative, huge, or text.
+    void damagedValuesAreClampedAndWrittenBackClean_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QVariant>("storedValue");
+        QTest::addColumn<int>("shownValue");
+        QTest::newRow("visible time 500") << "popupDisplayTime" << QVariant(500) << 120;
+        QTest::newRow("negative hold") << "alertHoldWindow" << QVariant(-5) << 1;
+        QTest::newRow("huge opacity") << "popupOpacity" << QVariant("99999999999") << 100;
+        QTest::newRow("text size") << "popupSize" << QVariant("large") << 10;
+        QTest::newRow("negative trigger") << "tessikTrigLevel" << QVariant(-1) << 1;
+        QTest::newRow("location 9") << "userPopupLocation" << QVariant(9) << 4;
+        QTest::newRow("location -3") << "userPopupLocation" << QVariant(-3) << 0;
+        QTest::newRow("sensitivity list")
+            << "tessikSensitivity" << QVariant(QStringList{"a", "b"}) << 0;
+    }
+    void damagedValuesAreClampedAndWrittenBackClean()
+    {
+        QFETCH(QString, key);
+        QFETCH(QVariant, storedValue);
+        QFETCH(int, shownValue);
+        storeSet({{key, storedValue}});
+        startPanel();
+        QCOMPARE(shown(*window).at(keys.indexOf(key)), shownValue);
+        QTest::mouseClick(child<QPushButton>(*window, "OkButton"), Qt::LeftButton);
+        QCOMPARE(stored(key).toInt(), shownValue);
+    }
+
+    void failedSaveKeepsTheValuesLive()
+    {
+        startPanel();
+        const QString blocker = configHome->path() + "/file";
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker + "/config");
+        window = std::make_unique<MainWindow>();
+        window->show();
+        window->loadControls(StoredSettings);
+
+        child<QSlider>(*window, "TrigLevelSlider")->setValue(33);
+        MessageCapture log;
+        QTest::mouseClick(child<QPushButton>(*window, "ApplyButton"), Qt::LeftButton);
+        QCOMPARE(log.messages(), (QStringList{"writecheck fail", "Settings save fail"}));
+        QCOMPARE(window->settings->tessikTrigLevel, 33u);
+        QVERIFY(!applyEnabled(*window));
+    }
+};
+
+QTEST_MAIN(TestPanelActions)
+#include "testpanelactions.moc"
