@@ -10,6 +10,8 @@ QImage drawPopupImage();
 // 156 x 178 palette image: orange square, black frame and cross, transparent
 // surround.
 QImage drawTrayIcon();
+// 256 x 256 RGBA: the tray icon centred, for the desktop menu's icon theme.
+QImage drawAppIcon();
 // A complete RIFF WAVE file: a two-note door bell, 22050 Hz mono 16-bit.
 QByteArray makeChime();
 

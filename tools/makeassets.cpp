@@ -37,8 +37,10 @@ int main(int argc, char* argv[])
     const QDir dir(QString::fromLocal8Bit(argv[1]));
     dir.mkpath(QStringLiteral("images"));
     dir.mkpath(QStringLiteral("sounds"));
+    dir.mkpath(QStringLiteral("icons"));
     const bool ok = writeImage(drawPopupImage(), dir.filePath("images/bralm.png")) &&
                     writeImage(drawTrayIcon(), dir.filePath("images/bad.png")) &&
+                    writeImage(drawAppIcon(), dir.filePath("icons/tessik-control.png")) &&
                     writeFile(makeChime(), dir.filePath("sounds/doorbell1.wav"));
     return ok ? 0 : 1;
 }

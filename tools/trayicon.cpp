@@ -4,6 +4,7 @@
 #include "assets.h"
 
 #include <QColor>
+#include <QPainter>
 #include <QRect>
 
 #include <cmath>
@@ -71,4 +72,15 @@ QImage drawTrayIcon()
         }
     }
     return image;
+}
+
+QImage drawAppIcon()
+{
+    const QImage tray = drawTrayIcon().convertToFormat(QImage::Format_ARGB32);
+    const QImage scaled = tray.scaled(256, 256, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QImage icon(256, 256, QImage::Format_ARGB32);
+    icon.fill(Qt::transparent);
+    QPainter painter(&icon);
+    painter.drawImage((256 - scaled.width()) / 2, (256 - scaled.height()) / 2, scaled);
+    return icon;
 }

@@ -1,0 +1,37 @@
+# Installation layout and the Debian package (cpack -G DEB from the build
+# folder). Only the program and its desktop integration are installed.
+include(GNUInstallDirs)
+
+install(TARGETS tessik-control RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES packaging/tessik-control.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES resources/icons/tessik-control.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+# udev reads rules from /usr/lib/udev/rules.d (and /etc/udev/rules.d), not
+# from /usr/local; see README for installs under another prefix.
+install(FILES packaging/70-tessik-sensor.rules DESTINATION lib/udev/rules.d)
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessik-control RENAME copyright)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tessik-control)
+set(CPACK_PACKAGE_VENDOR "Tessik Control developers")
+set(CPACK_PACKAGE_CONTACT "Tessik Control developers <tessik-control@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "tray monitor that warns when a USB motion sensor sees movement")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tessik Control watches a USB HID motion sensor (vendor 0x2047, product 0x0301)
+from the system tray and warns when something moves in front of it: an
+always-on-top alert picture, a door-bell chime and an optional window switch.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_STRIP_FILES ON)
+# Loaded at run time, so dpkg-shlibdeps cannot see it: the sound back end.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5multimedia5-plugins")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
+    ${PROJECT_SOURCE_DIR}/packaging/debian/postrm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+include(CPack)
