@@ -1,14 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 
+#include "app/constants.h"
+#include "platform/platform.h"
 #include "settings/settingskeeper.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QMouseEvent>
+#include <QSound>
 
 #include <cstdlib>
+
+namespace {
+
+// The platform layer's diagnostics join the program's own debug output.
+void forwardToDebug(const char* message)
+{
+    qDebug("%s", message);
+}
+
+} // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), ui(new Ui_MainWindow), dragPosition(0, 0)
@@ -17,9 +31,18 @@ MainWindow::MainWindow(QWidget* parent)
     // No title bar or frame: the panel is moved by dragging its background.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     connectPanel();
+    createTrayActions();
+    createTrayIcon();
+    connect(trayIcon, SIGNAL(activated(QSystemTrayIcon::ActivationReason)), this,
+            SLOT(iconActivated(QSystemTrayIcon::ActivationReason)));
+    trayIcon->setVisible(true);
 
     alertHoldCount = 0;
+    alertSound = new QSound(alertSoundPath);
     settings = new SettingsKeeper;
+    popup = new QWidget;
+    setupPopup();
+    platform::setDiagnosticSink(forwardToDebug);
 
     // Nothing has been edited yet.
     ui->ApplyButton->setEnabled(false);
@@ -28,6 +51,9 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    popupTimer.stop();
+    delete popup;
+    delete alertSound;
     delete settings;
     delete ui;
 }
@@ -82,6 +108,7 @@ void MainWindow::closeEvent(QCloseEvent*)
 {
     // Closing the panel by any means ends the program at once; the system
     // releases the sensor.
+    trayIcon->hide();
     QCoreApplication::quit();
     std::exit(0);
 }

@@ -2,9 +2,14 @@
 #ifndef TESSIK_MAINWINDOW_H
 #define TESSIK_MAINWINDOW_H
 
+#include <QBasicTimer>
 #include <QMainWindow>
 #include <QPoint>
+#include <QSystemTrayIcon>
 
+class QAction;
+class QMenu;
+class QSound;
 class SettingsKeeper;
 class Ui_MainWindow;
 
@@ -24,6 +29,18 @@ public:
     SettingsKeeper* settings = nullptr;
     // The panel's widgets, built on this window; the widgets belong to it.
     Ui_MainWindow* ui = nullptr;
+    // The tray icon, its menu and the menu's two entries are children of
+    // this window.
+    QAction* settingsAction = nullptr;
+    QAction* quitAction = nullptr;
+    QSystemTrayIcon* trayIcon = nullptr;
+    QMenu* trayMenu = nullptr;
+    // The alert picture as a frameless top-level window of its own; owned
+    // here, since it has no parent to delete it.
+    QWidget* popup = nullptr;
+    // Runs while a popup alert is up; its expiry hides the popup.
+    QBasicTimer popupTimer;
+    QSound* alertSound = nullptr;
 
     // Hold time between alerts, in seconds.
     int getAlertHoldWindow() const;
@@ -36,6 +53,7 @@ public:
                           int b);
 
 protected:
+    void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -47,6 +65,14 @@ private slots:
     void cancelFunction();
     void restoreDefaultsFunction();
     void saveSettings();
+    void testActivateAlert();
+    void setPopupOpacity(int value);
+    void setPopupSize(int value);
+    void setPopupLocation(int index);
+    void showPopupSample();
+    void showPopupAlert();
+    void endPopup();
+    void iconActivated(QSystemTrayIcon::ActivationReason reason);
     void userChangeHandler(bool changedVal = true);
     void masterSwitchClick();
     void realtimeDataSlot(unsigned int baseline, unsigned int value, int a, int b);
@@ -54,6 +80,11 @@ private slots:
 
 private:
     void connectPanel();
+    void createTrayActions();
+    void createTrayIcon();
+    void setupPopup();
+    // Types the desktop's show-desktop and file-manager shortcuts.
+    void windowSwitch();
     void setupPlot();
     // Whether anyone can see the plot right now.
     bool plotIsSeen() const;

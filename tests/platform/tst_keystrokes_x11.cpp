@@ -2,15 +2,14 @@
 // The window switch as the X server receives it: raw key events recorded
 // through XInput2 on the root window.
 #include "platform/platform.h"
+#include "support/rawkeyrecorder.h"
 
 #include <QtTest>
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XInput2.h>
 #include <X11/keysym.h>
 
-#include <poll.h>
-
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,24 +22,14 @@ void collectDiagnostic(const char* message)
     diagnostics.emplace_back(message);
 }
 
-struct KeyEvent
-{
-    int keycode;
-    bool release;
-    bool operator==(const KeyEvent& other) const
-    {
-        return keycode == other.keycode && release == other.release;
-    }
-};
-
 } // namespace
 
 QT_BEGIN_NAMESPACE
 namespace QTest {
-template <> char* toString(const std::vector<KeyEvent>& events)
+template <> char* toString(const std::vector<RawKeyEvent>& events)
 {
     QByteArray text;
-    for (const KeyEvent& event : events)
+    for (const RawKeyEvent& event : events)
         text += QByteArray::number(event.keycode) + (event.release ? " up, " : " down, ");
     return qstrdup(text.constData());
 }
@@ -63,36 +52,26 @@ private slots:
     void unknownKey();
 
 private:
-    std::vector<KeyEvent> receive(std::size_t wanted, int timeoutMs);
-    std::vector<KeyEvent> expectedSwitch() const;
+    std::vector<RawKeyEvent> receive(std::size_t wanted, int timeoutMs)
+    {
+        return recorder->receive(wanted, timeoutMs);
+    }
+    std::vector<RawKeyEvent> expectedSwitch() const;
 
+    std::unique_ptr<RawKeyRecorder> recorder;
     Display* display = nullptr;
-    int inputOpcode = 0;
 };
 
 void KeyStrokesX11Test::initTestCase()
 {
-    display = XOpenDisplay(nullptr);
-    QVERIFY2(display != nullptr, "needs an X server (run under xvfb-run)");
-    int event = 0;
-    int error = 0;
-    QVERIFY(XQueryExtension(display, "XInputExtension", &inputOpcode, &event, &error));
-    int major = 2;
-    int minor = 2;
-    QCOMPARE(XIQueryVersion(display, &major, &minor), Success);
-
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    XISetMask(bits, XI_RawKeyPress);
-    XISetMask(bits, XI_RawKeyRelease);
-    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
-    XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
-    XSync(display, False);
+    recorder = std::make_unique<RawKeyRecorder>();
+    QVERIFY2(recorder->isReady(), "needs an X server with XInput 2.2 (run under xvfb-run)");
+    display = recorder->display();
 }
 
 void KeyStrokesX11Test::cleanupTestCase()
 {
-    if (display != nullptr)
-        XCloseDisplay(display);
+    recorder.reset();
 }
 
 void KeyStrokesX11Test::init()
@@ -107,36 +86,7 @@ void KeyStrokesX11Test::cleanup()
     platform::setDiagnosticSink(nullptr);
 }
 
-// Collects raw key events until `wanted` have come or the time is up; a
-// short wait past `wanted` also catches any surplus.
-std::vector<KeyEvent> KeyStrokesX11Test::receive(std::size_t wanted, int timeoutMs)
-{
-    std::vector<KeyEvent> events;
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        while (XPending(display) > 0) {
-            XEvent event;
-            XNextEvent(display, &event);
-            XGenericEventCookie* cookie = &event.xcookie;
-            if (cookie->type != GenericEvent || cookie->extension != inputOpcode ||
-                !XGetEventData(display, cookie))
-                continue;
-            const auto* raw = static_cast<const XIRawEvent*>(cookie->data);
-            events.push_back({raw->detail, cookie->evtype == XI_RawKeyRelease});
-            XFreeEventData(display, cookie);
-        }
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0)
-            return events;
-        pollfd connection{ConnectionNumber(display), POLLIN, 0};
-        const int waitMs = events.size() >= wanted ? qMin<qint64>(left, 200) : left;
-        if (poll(&connection, 1, static_cast<int>(waitMs)) <= 0 && events.size() >= wanted)
-            return events;
-    }
-}
-
-std::vector<KeyEvent> KeyStrokesX11Test::expectedSwitch() const
+std::vector<RawKeyEvent> KeyStrokesX11Test::expectedSwitch() const
 {
     const int super = XKeysymToKeycode(display, XK_Super_L);
     const int d = XKeysymToKeycode(display, XK_d);
@@ -147,7 +97,7 @@ std::vector<KeyEvent> KeyStrokesX11Test::expectedSwitch() const
 
 void KeyStrokesX11Test::windowSwitchReachesServer()
 {
-    const std::vector<KeyEvent> expected = expectedSwitch();
+    const std::vector<RawKeyEvent> expected = expectedSwitch();
     QVERIFY(expected[0].keycode != 0 && expected[1].keycode != 0 && expected[5].keycode != 0);
 
     // A second switch repeats the same chords.

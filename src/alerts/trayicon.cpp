@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The tray icon: the way back to the hidden panel and the way out.
+#include "app/constants.h"
+#include "app/mainwindow.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QMenu>
+
+void MainWindow::createTrayActions()
+{
+    settingsAction = new QAction(tr("&Settings"), this);
+    connect(settingsAction, SIGNAL(triggered()), this, SLOT(showNormal()));
+    quitAction = new QAction(tr("&Quit"), this);
+    connect(quitAction, SIGNAL(triggered()), this, SLOT(close()));
+}
+
+void MainWindow::createTrayIcon()
+{
+    trayMenu = new QMenu(this);
+    trayMenu->addAction(settingsAction);
+    trayMenu->addAction(quitAction);
+
+    trayIcon = new QSystemTrayIcon(this);
+    trayIcon->setContextMenu(trayMenu);
+    const QIcon icon(trayIconPath);
+    trayIcon->setIcon(icon);
+    setWindowIcon(icon);
+    trayIcon->setToolTip(appTitle);
+}
+
+void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    // A right click opens the menu by itself; a middle click does nothing.
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+        showNormal();
+}

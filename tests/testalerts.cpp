@@ -1,0 +1,276 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The alerts as the user meets them: the dispatch, the popup and its timer,
+// the live sample, the tray icon, and the window switch's key events as the
+// X server receives them.
+#include "alerts/popupgeometry.h"
+#include "app/mainwindow.h"
+#include "settings/settingskeeper.h"
+#include "support/rawkeyrecorder.h"
+#include "ui_mainwindow.h"
+
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <memory>
+
+namespace {
+
+enum Boxes
+{
+    Popup = 1,
+    Sound = 2,
+    Switch = 4
+};
+
+// Counts the close requests a widget receives.
+class CloseCounter : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Close;
+        return false;
+    }
+};
+
+void writeProperty(Display* display, Window window, const char* name, Atom type, long value)
+{
+    XChangeProperty(display, window, XInternAtom(display, name, False), type, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&value), 1);
+}
+
+} // namespace
+
+class TestAlerts : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir configHome;
+    std::unique_ptr<RawKeyRecorder> keys;
+    std::unique_ptr<MainWindow> window;
+
+    QWidget* popup() const { return window->popup; }
+
+    // Checks the boxes on the panel only; the settings in memory say the
+    // opposite, since an unapplied box must count.
+    void setBoxes(int boxes)
+    {
+        window->ui->PopupBox->setChecked(boxes & Popup);
+        window->ui->SoundBox->setChecked(boxes & Sound);
+        window->ui->WindowSwitchBox->setChecked(boxes & Switch);
+        window->settings->popupEnabled = !(boxes & Popup);
+        window->settings->soundEnabled = !(boxes & Sound);
+        window->settings->windowSwitchEnabled = !(boxes & Switch);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome.path());
+        QApplication::setQuitOnLastWindowClosed(false);
+        keys = std::make_unique<RawKeyRecorder>();
+        QVERIFY2(keys->isReady(), "needs an X server with XInput 2.2 (run under xvfb-run)");
+    }
+
+    void init()
+    {
+        window = std::make_unique<MainWindow>();
+        window->show();
+        window->loadControls(StoredSettings);
+        keys->receive(0, 0); // drop anything left over
+    }
+
+    void cleanup() { window.reset(); }
+
+    void popupIsMaskedOverItsWholeSizeFromTheStart()
+    {
+        window = std::make_unique<MainWindow>(); // as the constructor leaves it
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize expected = popupSize(20, area, QSize(684, 528));
+        QCOMPARE(popup()->size(), expected);
+        QCOMPARE(popup()->mask(), QRegion(0, 0, expected.width(), expected.height()));
+        QCOMPARE(popup()->pos(), popupTopLeft(1, area, expected));
+        QCOMPARE(int(popup()->windowFlags()), 0x0004081F);
+        QVERIFY(popup()->isHidden());
+
+        window->ui->SizeSlider->setValue(50);
+        QCOMPARE(popup()->mask(), QRegion(popup()->rect()));
+        // The window keeps its opacity in 1/255 steps.
+        for (int value : {10, 100}) {
+            window->ui->OpacitySlider->setValue(value);
+            QVERIFY(qAbs(popup()->windowOpacity() - value / 100.0) < 1 / 255.0);
+        }
+    }
+
+    void dispatch_data()
+    {
+        QTest::addColumn<bool>("alertsOn");
+        QTest::addColumn<bool>("testButton");
+        QTest::addColumn<int>("boxes");
+        QTest::addColumn<int>("holdBefore");
+        QTest::addColumn<bool>("popupShown");
+        QTest::addColumn<int>("keyEvents");
+        QTest::addColumn<int>("holdAfter");
+        const int all = Popup | Sound | Switch;
+        QTest::newRow("detection") << true << false << all << 0 << true << 8 << 1;
+        QTest::newRow("alerts off") << false << false << all << 0 << false << 0 << 0;
+        QTest::newRow("alerts off, test") << false << true << all << 0 << true << 8 << 1;
+        QTest::newRow("no boxes") << true << false << 0 << 0 << false << 0 << 1;
+        QTest::newRow("test during hold") << true << true << int(Popup) << 57 << true << 0 << 1;
+    }
+    void dispatch()
+    {
+        QFETCH(bool, alertsOn);
+        QFETCH(bool, testButton);
+        QFETCH(int, boxes);
+        QFETCH(int, holdBefore);
+        QFETCH(bool, popupShown);
+        QFETCH(int, keyEvents);
+        QFETCH(int, holdAfter);
+        window->settings->alertEnabled = alertsOn;
+        setBoxes(boxes);
+        window->alertHoldCount = holdBefore;
+
+        if (testButton)
+            QTest::mouseClick(window->ui->TestButton01, Qt::LeftButton);
+        else
+            window->activateAlert(false);
+
+        QCOMPARE(popup()->isVisible(), popupShown);
+        QCOMPARE(window->popupTimer.isActive(), popupShown);
+        QCOMPARE(window->alertHoldCount, holdAfter);
+        QCOMPARE(int(keys->receive(keyEvents, keyEvents ? 5000 : 300).size()), keyEvents);
+    }
+
+    void popupStaysTheFullTimeFromTheLatestAlert()
+    {
+        window->settings->popupDisplayTime = 1;
+        setBoxes(Popup);
+        QElapsedTimer clock;
+        clock.start();
+        window->activateAlert(false);
+        QTest::qWait(600);
+        window->alertHoldCount = 0;
+        const qint64 second = clock.elapsed();
+        window->activateAlert(false);
+        QTest::qWait(600); // past the first alert's end
+        QVERIFY(popup()->isVisible());
+
+        QTimerEvent foreign(window->popupTimer.timerId() + 1);
+        QCoreApplication::sendEvent(window.get(), &foreign);
+        QVERIFY(popup()->isVisible());
+
+        QTRY_VERIFY_WITH_TIMEOUT(!popup()->isVisible(), 3000);
+        // A coarse timer may fire up to 5 % early.
+        QVERIFY(clock.elapsed() >= second + 950);
+        QVERIFY(!window->popupTimer.isActive());
+    }
+
+    void slidersShowTheSampleWhileHeld()
+    {
+        CloseCounter closes;
+        popup()->installEventFilter(&closes);
+        QSlider* sliders[] = {window->ui->OpacitySlider, window->ui->SizeSlider};
+        for (QSlider* slider : sliders) {
+            slider->setSliderDown(true);
+            QVERIFY(popup()->isVisible());
+            QVERIFY(!window->popupTimer.isActive());
+            slider->setSliderDown(false);
+            QVERIFY(!popup()->isVisible());
+        }
+        QCOMPARE(closes.count, 2);
+
+        // Releasing a slider hides an alert's popup too; ending a hidden
+        // popup, by a release or by the timer, does nothing.
+        window->activateAlert(true);
+        window->ui->SizeSlider->setSliderDown(true);
+        window->ui->SizeSlider->setSliderDown(false);
+        QVERIFY(!popup()->isVisible());
+        window->ui->SizeSlider->setSliderDown(true);
+        popup()->hide();
+        window->ui->SizeSlider->setSliderDown(false);
+        QTimerEvent expiry(window->popupTimer.timerId());
+        QCoreApplication::sendEvent(window.get(), &expiry);
+        QCOMPARE(closes.count, 3);
+        QVERIFY(!window->popupTimer.isActive());
+    }
+
+    void fullScreenProgramGetsTheBalloonInstead()
+    {
+        Display* display = keys->display();
+        const int screen = DefaultScreen(display);
+        const Window root = RootWindow(display, screen);
+        const Window game = XCreateSimpleWindow(display, root, 0, 0, DisplayWidth(display, screen),
+                                                DisplayHeight(display, screen), 0, 0, 0);
+        writeProperty(display, game, "_NET_WM_STATE", XA_ATOM,
+                      long(XInternAtom(display, "_NET_WM_STATE_FULLSCREEN", False)));
+        writeProperty(display, root, "_NET_ACTIVE_WINDOW", XA_WINDOW, long(game));
+        XSync(display, False);
+
+        setBoxes(Popup);
+        window->activateAlert(false);
+        const bool shown = popup()->isVisible();
+        const bool timed = window->popupTimer.isActive();
+        XDeleteProperty(display, root, XInternAtom(display, "_NET_ACTIVE_WINDOW", False));
+        XDestroyWindow(display, game);
+        XSync(display, False);
+
+        QVERIFY(!shown);
+        QVERIFY(!timed);
+        QCOMPARE(window->alertHoldCount, 1);
+    }
+
+    void trayMenuAndToolTip()
+    {
+        QMenu* menu = window->trayIcon->contextMenu();
+        QVERIFY(menu != nullptr);
+        QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(menu->actions()[0]->text(), QString("&Settings"));
+        QCOMPARE(menu->actions()[1]->text(), QString("&Quit"));
+        QCOMPARE(window->trayIcon->toolTip(), QString("Bralm Tessik Control"));
+        QVERIFY(window->trayIcon->isVisible());
+        QCOMPARE(window->windowIcon().cacheKey(), window->trayIcon->icon().cacheKey());
+
+        window->hide();
+        menu->actions()[0]->trigger();
+        QVERIFY(window->isVisible());
+    }
+
+    void trayActivation_data()
+    {
+        QTest::addColumn<int>("reason");
+        QTest::addColumn<bool>("showsPanel");
+        QTest::newRow("click") << int(QSystemTrayIcon::Trigger) << true;
+        QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << true;
+        QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << false;
+        QTest::newRow("context") << int(QSystemTrayIcon::Context) << false;
+        QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << false;
+    }
+    void trayActivation()
+    {
+        QFETCH(int, reason);
+        QFETCH(bool, showsPanel);
+        window->hide();
+        emit window->trayIcon->activated(QSystemTrayIcon::ActivationReason(reason));
+        QCOMPARE(window->isVisible(), showsPanel);
+    }
+
+    void destroyingTheWindowTakesThePopupAlong()
+    {
+        window->activateAlert(true);
+        QPointer<QWidget> shown = popup();
+        window.reset();
+        QVERIFY(shown.isNull());
+    }
+};
+
+QTEST_MAIN(TestAlerts)
+#include "testalerts.moc"
