@@ -7,3 +7,5 @@ bash scripts/install-deps.sh
 bash scripts/build.sh build
 cd build
 xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure --timeout 600
+cd ..
+bash scripts/check-package.sh build

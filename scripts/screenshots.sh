@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Retakes the README's screenshots (docs/screenshots/) from the real panel
+# and popup under a virtual X server, with a scripted sensor.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build-tools -DTESSIK_BUILD_TOOLS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build-tools -j "$(nproc)" --target tessik-screenshots
+xvfb-run -a -s "-screen 0 1920x1080x24" ./build-tools/tools/tessik-screenshots docs/screenshots
+echo "Screenshots written to docs/screenshots/"
