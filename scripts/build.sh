@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds into ./build (or the folder given as $1).
+# Configures and builds into ./build (or the folder given as $1); further
+# arguments go to CMake, e.g. -DTESSIK_SANITIZE=ON.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir="${1:-build}"
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${@:2}"
 cmake --build "$build_dir" -j "$(nproc)"

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test. Part of the code
-# talks to the X server, so the tests run under a virtual one (Xvfb).
+# talks to the X server, so the tests run under a virtual one (Xvfb). The
+# suite then runs a second time, built with AddressSanitizer (leak checks
+# included) and UndefinedBehaviorSanitizer, where any report fails a test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+
 bash scripts/build.sh build
-cd build
-xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure --timeout 600
-cd ..
+(cd build && xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure --timeout 600)
 bash scripts/check-package.sh build
+
+bash scripts/build.sh build-sanitize -DTESSIK_SANITIZE=ON -DTESSIK_BUILD_BENCH=OFF
+(cd build-sanitize && xvfb-run -a -s "-screen 0 1920x1080x24" ctest --output-on-failure --timeout 600)

@@ -2,6 +2,8 @@
 // The control panel's load, Apply, OK, Cancel, Restore Defaults and master
 // switch against a throwaway settings store.
 #include "app/mainwindow.h"
+#include "mock/fakehidapi.h"
+#include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 #include "support/messagecapture.h"
 
@@ -251,6 +253,55 @@ private slots:
         QCOMPARE(shown(*window).at(keys.indexOf(key)), shownValue);
         QTest::mouseClick(child<QPushButton>(*window, "OkButton"), Qt::LeftButton);
         QCOMPARE(stored(key).toInt(), shownValue);
+    }
+
+    // A hand-damaged file: wrong types, huge, negative and non-numeric values,
+    // missing and duplicated keys, garbage bytes. The program must start,
+    // poll and alert with it, and the next OK must write a clean set.
+    void hostileFileStartsClampedAndSavesACleanSet()
+    {
+        const QString path = SettingsKeeper().fileName();
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[General]\n"
+                   "alertEnabled=maybe\n"
+                   "popupEnabled=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x1)\n"
+                   "windowSwitchEnabled=@ByteArray(\\xff\\xfe)\n"
+                   "popupOpacity=-40\n"
+                   "popupSize=99999999999999999999\n"
+                   "popupSize=15\n"
+                   "userPopupLocation=2147483647\n"
+                   "popupDisplayTime=ten\n"
+                   "alertHoldWindow=-1\n"
+                   "tessikTrigLevel=4294967295, 7\n"
+                   "\xff\xfe\x01=\x02\x80\n"
+                   "tessikTrigLevel=@Invalid()\n");
+        file.close();
+
+        // Flags read as QVariant does (text is true, a broken variant false),
+        // a duplicated key keeps its last value, a missing or non-numeric
+        // number reads as 0; the controls clamp the rest.
+        const QList<int> clamped{1, 0, 0, 1, 10, 15, 4, 1, 1, 0, 1};
+        fakehid::reset();
+        startPanel();
+        QCOMPARE(shown(*window), clamped);
+
+        // Until the next save the raw values stay live: a trigger level of 0
+        // and a hold of -1 s drive the detector and the hold counter.
+        DataProcessor dp(window.get());
+        for (int i = 0; i < 50; ++i) {
+            fakehid::queueReading(i % 2 ? 1023 : 0);
+            QVERIFY(QMetaObject::invokeMethod(&dp, "pollUSB", Qt::DirectConnection));
+        }
+        window->activateAlert(true);
+        QVERIFY(QMetaObject::invokeMethod(&dp, "pollUSB", Qt::DirectConnection));
+
+        QTest::mouseClick(child<QPushButton>(*window, "OkButton"), Qt::LeftButton);
+        SettingsKeeper reread;
+        QCOMPARE(reread.status(), QSettings::NoError);
+        for (int i = 0; i < keys.size(); ++i)
+            QCOMPARE(reread.value(keys.at(i)).toInt(), clamped.at(i));
     }
 
     void failedSaveKeepsTheValuesLive()
