@@ -4,11 +4,11 @@
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
 #include "mock/fakehidapi.h"
+#include "mock/polltick.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 
 #include <QApplication>
-#include <QMetaMethod>
 #include <QSettings>
 
 PanelRig::PanelRig()
@@ -34,7 +34,5 @@ void PanelRig::queueQuietReadings(int count)
 
 void PanelRig::tick()
 {
-    static const QMetaMethod poll = DataProcessor::staticMetaObject.method(
-        DataProcessor::staticMetaObject.indexOfSlot("pollUSB()"));
-    poll.invoke(processor.get(), Qt::DirectConnection);
+    pollOnce(*processor);
 }

@@ -3,18 +3,14 @@
 // reports the sensor receives.
 #include "mock/fakehidapi.h"
 #include "sensor/sensorlink.h"
+#include "support/messagecapture.h"
 
 #include <QStringList>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
-QStringList messages;
-
-void captureMessage(QtMsgType, const QMessageLogContext&, const QString& text)
-{
-    messages << text;
-}
-
 fakehid::Bytes report(std::initializer_list<unsigned char> head, size_t length = 17)
 {
     fakehid::Bytes bytes(head);
@@ -46,17 +42,16 @@ class TestDeviceOpening : public QObject
     Q_OBJECT
 
 private:
-    QtMessageHandler previousHandler = nullptr;
+    std::unique_ptr<MessageCapture> log;
 
 private slots:
     void init()
     {
         fakehid::reset();
-        messages.clear();
-        previousHandler = qInstallMessageHandler(captureMessage);
+        log = std::make_unique<MessageCapture>();
     }
 
-    void cleanup() { qInstallMessageHandler(previousHandler); }
+    void cleanup() { log.reset(); }
 
     void listsEachDeviceInSixMessages()
     {
@@ -112,7 +107,7 @@ private slots:
             "  Interface:     -1",
             "\n",
         };
-        QCOMPARE(messages, expected);
+        QCOMPARE(log->messages(), expected);
         QCOMPARE(fakehid::callNames(),
                  (std::vector<std::string>{"hid_enumerate", "hid_free_enumeration"}));
     }
@@ -123,7 +118,7 @@ private slots:
         std::fill(std::begin(link.receiveBuffer), std::end(link.receiveBuffer), 0xEE);
         QCOMPARE(link.listDevices(), 0);
 
-        QVERIFY(messages.isEmpty());
+        QVERIFY(log->messages().isEmpty());
         QCOMPARE(fakehid::callsTo("hid_free_enumeration").size(), size_t(1));
         QCOMPARE(int(link.receiveBuffer[0]), 0x01);
         QCOMPARE(int(link.receiveBuffer[1]), 0x81);
@@ -136,7 +131,7 @@ private slots:
         fakehid::state().sensorPresent = false;
         SensorLink link;
         QCOMPARE(link.openDevice(), 1);
-        QCOMPARE(messages, QStringList{"unable to open device"});
+        QCOMPARE(log->messages(), QStringList{"unable to open device"});
         QCOMPARE(fakehid::callNames(), std::vector<std::string>{"hid_open"});
         QVERIFY(!link.device);
     }
@@ -148,7 +143,7 @@ private slots:
         fakehid::state().calls.clear();
         QCOMPARE(link.openDevice(), 0);
 
-        QCOMPARE(messages, stringLines + featureLines);
+        QCOMPARE(log->messages(), stringLines + featureLines);
         QCOMPARE(fakehid::callNames(),
                  (std::vector<std::string>{"hid_open", "hid_get_manufacturer_string",
                                            "hid_get_product_string", "hid_get_serial_number_string",
@@ -194,8 +189,8 @@ private slots:
         QCOMPARE(fakehid::callsTo("hid_write").at(0).data, report({0x01, 0x80}));
         QCOMPARE(fakehid::callsTo("hid_write").at(1).data, report({0x01, 0x81}));
         // One message per received byte between the heading and the line break.
-        QCOMPARE(messages.size(), stringLines.size() + 1 + 256 + 1);
-        QCOMPARE(messages.at(stringLines.size() + 1), QString("90"));
+        QCOMPARE(log->messages().size(), stringLines.size() + 1 + 256 + 1);
+        QCOMPARE(log->messages().at(stringLines.size() + 1), QString("90"));
     }
 
     void eachFailureIsLoggedAndTheExchangeGoesOn_data()
@@ -279,7 +274,7 @@ private slots:
         // Leftovers of an earlier string must not show through a failed read.
         std::fill(std::begin(link.textBuffer), std::end(link.textBuffer), L'?');
         QCOMPARE(link.openDevice(), 0);
-        QCOMPARE(messages, expected);
+        QCOMPARE(log->messages(), expected);
         QCOMPARE(fakehid::callsTo("hid_set_nonblocking").size(), size_t(1));
         QCOMPARE(fakehid::callsTo("hid_write").size(), size_t(2));
         QVERIFY(link.device);

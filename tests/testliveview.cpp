@@ -3,6 +3,7 @@
 // pausing, bounded memory, and no drawing while nobody can see the plot.
 #include "app/mainwindow.h"
 #include "mock/fakehidapi.h"
+#include "mock/polltick.h"
 #include "panel/liveview.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
@@ -114,7 +115,7 @@ private slots:
         fakehid::reset();
         DataProcessor dp(window.get());
         fakehid::queueFailedRead();
-        QVERIFY(QMetaObject::invokeMethod(&dp, "pollUSB", Qt::DirectConnection));
+        pollOnce(dp);
         QCOMPARE(window->findChild<QLCDNumber*>("USBoutraw")->intValue(), 9999);
         QCOMPARE(window->findChild<QLCDNumber*>("FilterOut")->intValue(), 9999);
         QCOMPARE(plot->graph(0)->data()->at(0)->value, 9999.0);

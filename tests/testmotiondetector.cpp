@@ -3,6 +3,7 @@
 // driven through the real poll loop against the fake sensor.
 #include "app/mainwindow.h"
 #include "mock/fakehidapi.h"
+#include "mock/polltick.h"
 #include "sensor/dataprocessor.h"
 #include "sensor/kalmanfilter.h"
 #include "sensor/triggerrule.h"
@@ -26,14 +27,12 @@ private:
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<DataProcessor> dp;
 
-    void poll() { QVERIFY(QMetaObject::invokeMethod(dp.get(), "pollUSB")); }
-
     // Polls one reading; returns whether it raised an alert.
     bool pollReading(unsigned int reading)
     {
         fakehid::queueReading(reading);
         const int before = window->alertHoldCount;
-        QMetaObject::invokeMethod(dp.get(), "pollUSB");
+        pollOnce(*dp);
         return before == 0 && window->alertHoldCount != 0;
     }
 
@@ -48,8 +47,7 @@ private slots:
 
     void init()
     {
-        fakehid::reset();
-        DataProcessor::warmedUp = 0;
+        startFreshSensor();
         window = std::make_unique<MainWindow>();
         window->settings->readSettings(DefaultSettings);
         dp = std::make_unique<DataProcessor>(window.get());
@@ -133,9 +131,9 @@ private slots:
         for (int i = 1; i <= 20; ++i) {
             // Neither an empty nor a failed read advances the warm-up.
             fakehid::queueEmptyRead();
-            poll();
+            pollOnce(*dp);
             fakehid::queueFailedRead();
-            poll();
+            pollOnce(*dp);
             QVERIFY2(!pollReading(1023), qPrintable(QString::number(i)));
             QCOMPARE(DataProcessor::warmedUp, i == 20 ? 1 : 0);
         }

@@ -3,6 +3,7 @@
 // switch against a throwaway settings store.
 #include "app/mainwindow.h"
 #include "mock/fakehidapi.h"
+#include "mock/polltick.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 #include "support/messagecapture.h"
@@ -292,10 +293,10 @@ private slots:
         DataProcessor dp(window.get());
         for (int i = 0; i < 50; ++i) {
             fakehid::queueReading(i % 2 ? 1023 : 0);
-            QVERIFY(QMetaObject::invokeMethod(&dp, "pollUSB", Qt::DirectConnection));
+            pollOnce(dp);
         }
         window->activateAlert(true);
-        QVERIFY(QMetaObject::invokeMethod(&dp, "pollUSB", Qt::DirectConnection));
+        pollOnce(dp);
 
         QTest::mouseClick(child<QPushButton>(*window, "OkButton"), Qt::LeftButton);
         SettingsKeeper reread;

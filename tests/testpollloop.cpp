@@ -3,6 +3,7 @@
 // passes on, and how it runs the alert hold counter.
 #include "app/mainwindow.h"
 #include "mock/fakehidapi.h"
+#include "mock/polltick.h"
 #include "sensor/dataprocessor.h"
 #include "sensor/kalmanfilter.h"
 #include "settings/settingskeeper.h"
@@ -21,11 +22,6 @@ private:
     QTemporaryDir configHome;
     std::unique_ptr<MainWindow> window;
 
-    static void tick(DataProcessor& dp)
-    {
-        QVERIFY(QMetaObject::invokeMethod(&dp, "pollUSB", Qt::DirectConnection));
-    }
-
 private slots:
     void initTestCase()
     {
@@ -34,8 +30,7 @@ private slots:
 
     void init()
     {
-        fakehid::reset();
-        DataProcessor::warmedUp = 0;
+        startFreshSensor();
         window = std::make_unique<MainWindow>();
         window->settings->readSettings(DefaultSettings);
     }
@@ -49,7 +44,7 @@ private slots:
 
         log.clear();
         for (int i = 0; i < 5; ++i) {
-            tick(dp);
+            pollOnce(dp);
             QCOMPARE(dp.rawValue, 9999);
         }
         QVERIFY(log.messages().isEmpty());
@@ -58,7 +53,7 @@ private slots:
         QCOMPARE(dp.filter->estimate, 511.0f);
 
         window->activateAlert(true);
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(window->alertHoldCount, 2);
     }
 
@@ -77,13 +72,13 @@ private slots:
         fakehid::queueReading(700);
         fakehid::state().reads.push_back({readResult, {}});
 
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(dp.rawValue, 700);
         const unsigned int position = dp.historyPos;
         const float estimate = dp.filter->estimate;
 
         MessageCapture log;
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(dp.rawValue, 9999);
         QCOMPARE(log.messages(), QStringList{message});
         QCOMPARE(dp.historyPos, position);
@@ -96,7 +91,7 @@ private slots:
         fakehid::state().unplugged = true;
         MessageCapture log;
         for (int i = 0; i < 3; ++i) {
-            tick(dp);
+            pollOnce(dp);
             QCOMPARE(dp.rawValue, 9999);
         }
         QCOMPARE(log.messages(),
@@ -117,7 +112,7 @@ private slots:
         QFETCH(int, reading);
         DataProcessor dp(window.get());
         fakehid::queueReport(report);
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(dp.rawValue, reading);
         QCOMPARE(dp.historyPos, 1u);
     }
@@ -129,9 +124,9 @@ private slots:
         DataProcessor dp(window.get());
         fakehid::queueReading(800);
         fakehid::queueReport({0x00, 0x01, 0x02});
-        tick(dp);
+        pollOnce(dp);
         MessageCapture log;
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(dp.rawValue, 9999);
         QCOMPARE(dp.historyPos, 1u);
         QCOMPARE(log.messages().size(), 1);
@@ -142,7 +137,7 @@ private slots:
     {
         DataProcessor dp(window.get());
         fakehid::queueReading(9999);
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(dp.rawValue, 9999);
         QCOMPARE(dp.historyPos, 1u);
         QVERIFY(dp.filter->estimate > 511.0f);
@@ -155,14 +150,14 @@ private slots:
         fakehid::state().sensorPresent = false; // quiet ticks: the count runs regardless
         DataProcessor dp(window.get());
         window->alertHoldCount = 1; // as an alert raised during this tick would
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(window->alertHoldCount, 2);
         for (int t = 1; t <= 98; ++t)
-            tick(dp);
+            pollOnce(dp);
         QCOMPARE(window->alertHoldCount, 100);
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(window->alertHoldCount, 0);
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(window->alertHoldCount, 0);
     }
 
@@ -172,7 +167,7 @@ private slots:
         fakehid::state().sensorPresent = false; // quiet ticks: the count runs regardless
         DataProcessor dp(window.get());
         window->alertHoldCount = 1;
-        tick(dp);
+        pollOnce(dp);
         QCOMPARE(window->alertHoldCount, 0);
     }
 
@@ -184,7 +179,7 @@ private slots:
         DataProcessor dp(window.get());
         window->alertHoldCount = 1;
         for (int t = 0; t < 1000; ++t)
-            tick(dp);
+            pollOnce(dp);
         QCOMPARE(window->alertHoldCount, 1001);
     }
 
