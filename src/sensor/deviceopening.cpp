@@ -104,21 +104,18 @@ int SensorLink::openDevice()
         qDebug() << "\n";
     }
 
+    // The two output reports differ only in byte 1; the rest stays zero.
+    const auto writeOutputReport = [this](unsigned char command, const char* failure) {
+        receiveBuffer[0] = 0x01;
+        receiveBuffer[1] = command;
+        lastResult = hid_write(device, receiveBuffer, reportLength);
+        if (lastResult < 0) {
+            qDebug() << failure;
+            qDebug() << "Error: " << wideText(hid_error(device));
+        }
+    };
     std::memset(receiveBuffer, 0, sizeof receiveBuffer);
-    receiveBuffer[0] = 0x01;
-    receiveBuffer[1] = 0x80;
-    lastResult = hid_write(device, receiveBuffer, reportLength);
-    if (lastResult < 0) {
-        qDebug() << "Unable to write()";
-        qDebug() << "Error: " << wideText(hid_error(device));
-    }
-
-    receiveBuffer[0] = 0x01;
-    receiveBuffer[1] = 0x81;
-    lastResult = hid_write(device, receiveBuffer, reportLength);
-    if (lastResult < 0) {
-        qDebug() << "Unable to write() (2)";
-        qDebug() << "Error: " << wideText(hid_error(device));
-    }
+    writeOutputReport(0x80, "Unable to write()");
+    writeOutputReport(0x81, "Unable to write() (2)");
     return 0;
 }
