@@ -2,6 +2,7 @@
 // What one poll tick costs: the detector step alone, the whole tick with the
 // panel in the tray, and the whole tick with the live plot on screen.
 #include "app/mainwindow.h"
+#include "app/windowsystem.h"
 #include "mock/fakehidapi.h"
 #include "panelrig.h"
 #include "sensor/dataprocessor.h"
@@ -104,6 +105,7 @@ BENCHMARK(pollTickAdvancedTabShown)->UseRealTime();
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
+    prepareWindowSystem();
     QApplication app(argc, argv);
     rig = std::make_unique<PanelRig>();
     // Ticks come from the benchmark loop only.

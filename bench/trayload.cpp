@@ -4,6 +4,7 @@
 // 10 ms tick. Usage: tessik-tray-load [seconds] [bare], 20 s by default;
 // "bare" runs an empty 10 ms timer instead, the floor that the wake-ups
 // alone cost.
+#include "app/windowsystem.h"
 #include "mock/fakehidapi.h"
 #include "panelrig.h"
 
@@ -30,6 +31,7 @@ double cpuSeconds()
 
 int main(int argc, char** argv)
 {
+    prepareWindowSystem();
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
     const bool bare = argc > 2 && std::strcmp(argv[2], "bare") == 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the real tessik-control on the X server and ends it the way a
 // desktop would: a close request to its window.
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -78,6 +79,8 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("HOME", home.path());
         environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        // The program itself keeps the GL driver out, whatever the caller set.
+        environment.remove("QT_XCB_GL_INTEGRATION");
         QProcess program;
         program.setProcessEnvironment(environment);
         program.start(TESSIK_PROGRAM, QStringList());
@@ -87,6 +90,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT((window = findShownWindow(display, program.processId())) != 0,
                                  20000);
         QVERIFY(program.state() == QProcess::Running);
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(program.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        QVERIFY2(!mapped.contains("_mesa") && !mapped.contains("_dri"), "a GL driver was loaded");
 
         requestClose(display, window);
         QVERIFY(program.waitForFinished(10000));

@@ -4,6 +4,7 @@
 // movement, so the Advanced tab shows a live signal.
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
+#include "app/windowsystem.h"
 #include "mock/fakehidapi.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
@@ -56,6 +57,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: %s <output directory>\n", argv[0]);
         return 2;
     }
+    prepareWindowSystem();
     QApplication app(argc, argv);
     setAppStyle();
     QApplication::setQuitOnLastWindowClosed(false);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
+#include "app/windowsystem.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 
@@ -8,6 +9,7 @@
 
 int main(int argc, char* argv[])
 {
+    prepareWindowSystem();
     QApplication app(argc, argv);
     setAppStyle();
     // The program lives in the tray: hiding the panel must not end it.

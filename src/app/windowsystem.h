@@ -1,0 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// Window-system choices that must be made before the QApplication exists.
+// Nothing in the program draws with OpenGL, so Qt's xcb plugin is told not to
+// load a GL driver for every window it creates: that costs memory in the
+// tray, and some drivers leave allocations behind. A value the user set in
+// QT_XCB_GL_INTEGRATION is kept.
+void prepareWindowSystem();
