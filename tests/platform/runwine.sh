@@ -35,7 +35,7 @@ export DISPLAY
 
 if [ ! -e "$work/prefix-ready" ]; then
     rm -rf "$WINEPREFIX"
-    wine wineboot --init >"$work/wineboot.log" 2>&1
+    timeout 120 wine wineboot --init >"$work/wineboot.log" 2>&1
     # Without a window manager, Wine waits 2 s for each managed window that
     # closes; unmanaged windows close at once.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
@@ -43,4 +43,5 @@ if [ ! -e "$work/prefix-ready" ]; then
     touch "$work/prefix-ready"
 fi
 
-wine "$program"
+# Ends in time for the clean-up above, well before CTest would kill it.
+timeout 120 wine "$program"
