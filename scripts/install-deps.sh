@@ -12,6 +12,7 @@ packages=(
     g++-mingw-w64-x86-64
     libbenchmark-dev
     desktop-file-utils dpkg-dev file
+    wine wine64 # runs the Windows platform test; a 64-bit prefix needs no i386
 )
 
 missing=()
