@@ -16,7 +16,7 @@ if [ "${1:-}" = "--keep" ]; then
     keep=1
     shift
 fi
-root="${1:-$(mktemp -d /var/tmp/tessik-fresh.XXXXXX)}"
+root="$(realpath -m "${1:-$(mktemp -d /var/tmp/tessik-fresh.XXXXXX)}")"
 
 if [ "$(id -u)" -ne 0 ]; then
     echo "check-fresh: run as root (it builds a Debian root and chroots into it)" >&2
@@ -35,11 +35,17 @@ done
 [ ${#sources[@]} -gt 0 ] || { echo "check-fresh: apt has no sources" >&2; exit 1; }
 
 cleanup() {
+    # Anything still running inside the root (a daemon a test left) keeps
+    # its mounts busy.
+    for p in /proc/[0-9]*; do
+        [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && kill -9 "${p#/proc/}" 2>/dev/null
+    done
+    sleep 1
     for m in dev sys proc; do
-        umount -R "$root/$m" 2>/dev/null || true
+        umount -R "$root/$m" 2>/dev/null || umount -R -l "$root/$m" 2>/dev/null || true
     done
     if [ "$keep" -eq 0 ]; then
-        rm -rf --one-file-system "$root"
+        rm -rf --one-file-system "$root" || true
     else
         echo "check-fresh: the root is kept in $root"
     fi
