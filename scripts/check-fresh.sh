@@ -38,7 +38,10 @@ cleanup() {
     # Anything still running inside the root (a daemon a test left) keeps
     # its mounts busy.
     for p in /proc/[0-9]*; do
-        [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && kill -9 "${p#/proc/}" 2>/dev/null
+        if [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ]; then
+            echo "check-fresh: ending leftover ${p#/proc/} ($(tr '\0' ' ' <"$p/cmdline" 2>/dev/null))"
+            kill -9 "${p#/proc/}" 2>/dev/null || true
+        fi
     done
     sleep 1
     for m in dev sys proc; do
