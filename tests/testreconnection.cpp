@@ -116,17 +116,13 @@ private slots:
         fakehid::queueReport(fakehid::Bytes(20, 0x77));
         pollOnce(dp);
         fakehid::unplug();
-        log.clear();
-        for (int t = 0; t < 3 * look; ++t)
-            pollOnce(dp);
-        QCOMPARE(log.messages(), (QStringList{"Unable to read()\n", lostLine}));
-
         fakehid::plugIn("/dev/hidraw0");
         log.clear();
+        pollOnce(dp);
         for (int t = 0; t < look && !dp.link->device; ++t)
             pollOnce(dp);
-        // All but the six lines that list the mouse.
-        QCOMPARE(log.messages(), atStart.mid(6));
+        // The exchange without the six lines that list the mouse.
+        QCOMPARE(log.messages(), (QStringList{"Unable to read()\n", lostLine} + atStart.mid(6)));
         const auto featureReports = fakehid::callsTo("hid_send_feature_report");
         QCOMPARE(featureReports.back().data, featureReports.front().data);
     }
