@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Weeks in the tray, compressed: a million poll ticks straight through the
 // slot against a noisy sensor with bursts of motion, empty reads, short
-// reports, read failures and finally an unplug.
+// reports, read failures that make it look for the sensor again, and finally
+// an unplug.
 #include "app/mainwindow.h"
 #include "mock/fakehidapi.h"
 #include "mock/polltick.h"
 #include "sensor/dataprocessor.h"
+#include "sensor/sensorlink.h"
 #include "settings/settingskeeper.h"
 
 #include <QLoggingCategory>
@@ -38,6 +40,7 @@ private slots:
     void alertsOnlyOutsideHoldPeriodsAndGraphsStayBounded()
     {
         startFreshSensor();
+        fakehid::plugIn("/dev/hidraw0");
         MainWindow window;
         window.loadControls(StoredSettings);
         constexpr int holdTicks = 200;
@@ -60,20 +63,21 @@ private slots:
         for (int t = 0; t < ticks; ++t) {
             bool reading = false;
             if (t == unplugAt)
-                fakehid::state().unplugged = true;
+                fakehid::unplug();
             const int roll = percent(random);
             if (burstLeft == 0 && roll == 0 && t < unplugAt) {
                 burstLeft = 20 + percent(random) / 4;
                 burstLevel = std::array<int, 4>{0, 120, 950, 65535}[percent(random) % 4];
                 ++bursts;
             }
-            if (t >= unplugAt) {
-                // every read fails from now on
+            if (t >= unplugAt || !dp.link->device) {
+                // nothing to read until the sensor is back
             } else if (roll < 20) {
                 fakehid::queueEmptyRead();
             } else if (roll < 30) {
                 fakehid::queueReport(fakehid::Bytes(1 + roll % 3, 0x02));
-            } else if (roll < 35) {
+            } else if (roll == 30) {
+                // The sensor is closed and looked for again a second later.
                 fakehid::queueFailedRead();
             } else {
                 fakehid::queueReading(burstLeft > 0 ? burstLevel : 511 + noise(random));

@@ -129,10 +129,10 @@ private slots:
         // Level 0: every tested reading triggers.
         window->settings->tessikTrigLevel = 0;
         for (int i = 1; i <= 20; ++i) {
-            // Neither an empty nor a failed read advances the warm-up.
+            // Neither an empty read nor a short report advances the warm-up.
             fakehid::queueEmptyRead();
             pollOnce(*dp);
-            fakehid::queueFailedRead();
+            fakehid::queueReport({0x00, 0x01});
             pollOnce(*dp);
             QVERIFY2(!pollReading(1023), qPrintable(QString::number(i)));
             QCOMPARE(DataProcessor::warmedUp, i == 20 ? 1 : 0);

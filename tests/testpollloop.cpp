@@ -40,7 +40,9 @@ private slots:
         fakehid::state().sensorPresent = false;
         MessageCapture log;
         DataProcessor dp(window.get());
-        QCOMPARE(log.messages(), (QStringList{"unable to open device", "USB open error"}));
+        QCOMPARE(log.messages(),
+                 (QStringList{"unable to open device", "USB open error",
+                              "Sensor not connected; looking for it every second"}));
 
         log.clear();
         for (int i = 0; i < 5; ++i) {
@@ -60,14 +62,17 @@ private slots:
     void ticksWithoutAReadingLeaveTheDetectorAlone_data()
     {
         QTest::addColumn<int>("readResult");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("nothing waiting") << 0 << "waiting...\n";
-        QTest::newRow("read failed") << -1 << "Unable to read()\n";
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("nothing waiting") << 0 << QStringList{"waiting...\n"};
+        QTest::newRow("read failed")
+            << -1
+            << QStringList{"Unable to read()\n",
+                           "Sensor not connected; looking for it every second"};
     }
     void ticksWithoutAReadingLeaveTheDetectorAlone()
     {
         QFETCH(int, readResult);
-        QFETCH(QString, message);
+        QFETCH(QStringList, messages);
         DataProcessor dp(window.get());
         fakehid::queueReading(700);
         fakehid::state().reads.push_back({readResult, {}});
@@ -80,22 +85,26 @@ private slots:
         MessageCapture log;
         pollOnce(dp);
         QCOMPARE(dp.rawValue, 9999);
-        QCOMPARE(log.messages(), QStringList{message});
+        QCOMPARE(log.messages(), messages);
         QCOMPARE(dp.historyPos, position);
         QCOMPARE(dp.filter->estimate, estimate);
     }
 
-    void unpluggedSensorFailsEveryTick()
+    // A lost sensor is closed and reported once, not on every tick.
+    void unpluggedSensorIsReportedOnce()
     {
         DataProcessor dp(window.get());
-        fakehid::state().unplugged = true;
+        fakehid::unplug();
         MessageCapture log;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3 * DataProcessor::ticksBetweenLooks; ++i) {
             pollOnce(dp);
             QCOMPARE(dp.rawValue, 9999);
         }
         QCOMPARE(log.messages(),
-                 (QStringList{"Unable to read()\n", "Unable to read()\n", "Unable to read()\n"}));
+                 (QStringList{"Unable to read()\n",
+                              "Sensor not connected; looking for it every second"}));
+        QCOMPARE(fakehid::callsTo("hid_read").size(), size_t(2)); // probe read, failed read
+        QCOMPARE(fakehid::state().openHandles, 0);
     }
 
     void readingComesFromBytesTwoAndThree_data()

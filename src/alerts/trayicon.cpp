@@ -29,6 +29,21 @@ void MainWindow::createTrayIcon()
     trayIcon->setToolTip(appTitle);
 }
 
+void MainWindow::showSensorConnection(bool connected)
+{
+    const QIcon icon = windowIcon();
+    if (connected) {
+        trayIcon->setIcon(icon);
+        trayIcon->setToolTip(appTitle);
+        return;
+    }
+    QIcon greyed;
+    for (const QSize& size : icon.availableSizes())
+        greyed.addPixmap(icon.pixmap(size, QIcon::Disabled));
+    trayIcon->setIcon(greyed);
+    trayIcon->setToolTip(QString(appTitle) + "\nSensor not connected");
+}
+
 void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
 {
     // A right click opens the menu by itself; a middle click does nothing.

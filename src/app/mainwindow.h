@@ -52,6 +52,11 @@ public:
     void showSensorValues(unsigned int baseline, unsigned int raw, unsigned int filtered, int a,
                           int b);
 
+public slots:
+    // Greys the tray icon and says so in its tooltip while the sensor cannot
+    // be read.
+    void showSensorConnection(bool connected);
+
 protected:
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

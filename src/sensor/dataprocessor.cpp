@@ -12,15 +12,21 @@
 #include <cstdint>
 #include <limits>
 
-DataProcessor::DataProcessor(MainWindow* window) : QObject(nullptr), link(new SensorLink)
+DataProcessor::DataProcessor(MainWindow* window)
+    : QObject(nullptr), link(new SensorLink), mainWindow(window)
 {
+    connect(this, &DataProcessor::sensorConnectionChanged, window,
+            &MainWindow::showSensorConnection);
     link->listDevices();
-    if (link->openDevice() != 0)
+    if (link->openDevice() != 0) {
         qDebug() << "USB open error";
+        loseSensor();
+    } else {
+        announceSensor();
+    }
     startPolling();
 
     historyPos = 0;
-    mainWindow = window;
     filter = new KalmanFilter;
     std::fill(std::begin(history), std::end(history), 511);
     resetHistogram();
@@ -46,14 +52,48 @@ void DataProcessor::pollUSB()
 {
     int raw = noReading;
     int filtered = noReading;
-    if (link->readSample(rawValue) == SensorLink::ReadOk) {
+    const bool open = link->device != nullptr;
+    const int status = link->readSample(rawValue);
+    if (status == SensorLink::ReadOk) {
         raw = rawValue;
         filtered = detectMotion(rawValue);
     } else {
         rawValue = noReading;
+        if (!open)
+            lookForSensor();
+        else if (status == SensorLink::ReadFailed)
+            loseSensor();
     }
     mainWindow->showSensorValues(baseline, raw, filtered, 0, 0);
     advanceAlertHold();
+}
+
+void DataProcessor::loseSensor()
+{
+    link->dropDevice();
+    qDebug() << "Sensor not connected; looking for it every second";
+    ticksUntilLook = ticksBetweenLooks;
+    emit sensorConnectionChanged(false);
+}
+
+void DataProcessor::lookForSensor()
+{
+    if (--ticksUntilLook > 0)
+        return;
+    ticksUntilLook = ticksBetweenLooks;
+    if (link->findDevice() != 0)
+        return;
+    // The first readings after a replug must not alert; the learned
+    // baseline stays.
+    warmedUp = 0;
+    warmUpCount = 0;
+    announceSensor();
+}
+
+void DataProcessor::announceSensor()
+{
+    qDebug() << "Sensor connected";
+    emit sensorConnectionChanged(true);
 }
 
 void DataProcessor::advanceAlertHold()

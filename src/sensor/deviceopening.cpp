@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up side of the sensor link: the device listing and the opening
-// exchange. Everything logged here is diagnostic; only the open handle is used
-// later.
+// Opening side of the sensor link: the device listing at start and the opening
+// exchange, run at start and whenever the sensor is found again. Everything
+// logged here is diagnostic; only the open handle is used later.
 #include "sensor/sensorlink.h"
 
 #include <QDebug>
@@ -45,11 +45,15 @@ int SensorLink::listDevices()
         qDebug() << "\n";
     }
     hid_free_enumeration(devices);
+    prepareReportBuffer();
+    return 0;
+}
 
+void SensorLink::prepareReportBuffer()
+{
     std::memset(receiveBuffer, 0, sizeof receiveBuffer);
     receiveBuffer[0] = 0x01;
     receiveBuffer[1] = 0x81;
-    return 0;
 }
 
 int SensorLink::openDevice()
@@ -59,7 +63,29 @@ int SensorLink::openDevice()
         qDebug() << "unable to open device";
         return 1;
     }
+    exchangeOpeningReports();
+    return 0;
+}
 
+int SensorLink::findDevice()
+{
+    // After a resume the sensor comes back on a new device node: open the
+    // one listed now, never a remembered path.
+    hid_device_info* found = hid_enumerate(vendorId, productId);
+    if (found)
+        device = hid_open_path(found->path);
+    hid_free_enumeration(found);
+    if (!device)
+        return 1;
+    // Polling leaves the last input report in the buffer; the exchange must
+    // send what it sends at start.
+    prepareReportBuffer();
+    exchangeOpeningReports();
+    return 0;
+}
+
+void SensorLink::exchangeOpeningReports()
+{
     // A failed read still logs the line, with the buffer emptied beforehand.
     const auto logString = [this](auto read, const char* failure, const char* label) {
         textBuffer[0] = 0;
@@ -117,5 +143,4 @@ int SensorLink::openDevice()
     std::memset(receiveBuffer, 0, sizeof receiveBuffer);
     writeOutputReport(0x80, "Unable to write()");
     writeOutputReport(0x81, "Unable to write() (2)");
-    return 0;
 }

@@ -52,7 +52,7 @@ int DataProcessor::detectMotion(int raw)
     bool triggered = false;
     if (warmedUp == 1)
         triggered = motionTriggered(filtered, baseline, mainWindow->settings->tessikTrigLevel);
-    else if (historyPos + 1 >= warmUpSamples)
+    else if (++warmUpCount >= warmUpSamples)
         warmedUp = 1; // this last warm-up reading is not tested either
 
     history[historyPos] = filtered;

@@ -29,10 +29,15 @@ int SensorLink::readSample(int& out)
 
 int SensorLink::closeDevice()
 {
+    dropDevice();
+    hid_exit();
+    return 0;
+}
+
+void SensorLink::dropDevice()
+{
     if (device) {
         hid_close(device);
         device = nullptr;
     }
-    hid_exit();
-    return 0;
 }

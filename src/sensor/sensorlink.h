@@ -28,15 +28,30 @@ public:
 
     int listDevices();
     int openDevice();
+    // Looks for the sensor again without a word: lists devices of its vendor
+    // and product and opens the first one listed. Once open, runs the opening
+    // exchange with its messages and returns 0; 1 while it cannot be had.
+    int findDevice();
     // One non-blocking read; on ReadOk, out holds the reading from bytes 2
     // (low) and 3 (high) of the report.
     int readSample(int& out);
+    // Closes the handle and then the HID library, at the end.
     int closeDevice();
+    // Closes the handle of a sensor that stopped answering; the library stays
+    // up for the next look.
+    void dropDevice();
 
     int lastResult = 0;
     unsigned char receiveBuffer[bufferSize] = {};
     wchar_t textBuffer[textBufferSize] = {};
     hid_device* device = nullptr;
+
+private:
+    // Clears the report buffer and sets its first two bytes to 0x01, 0x81.
+    void prepareReportBuffer();
+    // Reads the device's strings, sends and reads back the feature report and
+    // writes the two output reports, logging each step.
+    void exchangeOpeningReports();
 };
 
 #endif

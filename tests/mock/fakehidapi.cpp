@@ -7,15 +7,53 @@
 #include <cstring>
 #include <cwchar>
 
+// A handle stays allocated for the whole run, so that a call on a closed one
+// is counted instead of reading freed memory.
 struct hid_device_
 {
-    int unused = 0;
+    int unplugs = 0; // the sensor's unplug count when it was opened
+    bool open = true;
 };
 
 namespace fakehid {
 
 namespace {
-hid_device theSensor;
+std::deque<hid_device> handles;
+
+constexpr unsigned short sensorVendor = 0x2047;
+constexpr unsigned short sensorProduct = 0x0301;
+
+bool isSensor(const DeviceEntry& d)
+{
+    return d.vendorId == sensorVendor && d.productId == sensorProduct;
+}
+
+// Whether a call on the handle reaches a sensor that answers; plays a
+// scripted reset first.
+bool answers(hid_device* dev, const std::string& function)
+{
+    if (!dev->open) {
+        ++state().callsOnClosedHandles;
+        return false;
+    }
+    if (state().resetDuring == function) {
+        state().resetDuring.clear();
+        ++state().unplugs;
+    }
+    return dev->unplugs == state().unplugs;
+}
+
+hid_device* openHandle()
+{
+    if (state().opensToFail > 0) {
+        --state().opensToFail;
+        return nullptr;
+    }
+    ++state().openHandles;
+    ++state().opens;
+    handles.push_back({state().unplugs, true});
+    return &handles.back();
+}
 
 int log(const char* function, const unsigned char* data, size_t dataLength, size_t length,
         int result)
@@ -39,10 +77,10 @@ wchar_t* duplicate(const std::optional<std::wstring>& text)
     return copy;
 }
 
-int copyString(const char* function, const std::optional<std::wstring>& text, wchar_t* out,
-               size_t maxlen)
+int copyString(hid_device* dev, const char* function, const std::optional<std::wstring>& text,
+               wchar_t* out, size_t maxlen)
 {
-    if (!text || maxlen == 0)
+    if (!answers(dev, function) || !text || maxlen == 0)
         return log(function, nullptr, 0, maxlen, -1);
     const size_t n = std::min(text->size(), maxlen - 1);
     std::wmemcpy(out, text->c_str(), n);
@@ -81,6 +119,28 @@ void queueEmptyRead()
 void queueFailedRead()
 {
     state().reads.push_back({-1, {}});
+}
+
+void unplug()
+{
+    State& s = state();
+    s.sensorPresent = false;
+    s.unplugged = true;
+    ++s.unplugs;
+    s.devices.erase(std::remove_if(s.devices.begin(), s.devices.end(), isSensor), s.devices.end());
+}
+
+void plugIn(const std::string& path)
+{
+    State& s = state();
+    s.sensorPresent = true;
+    s.unplugged = false;
+    DeviceEntry sensor;
+    sensor.path = path;
+    sensor.vendorId = sensorVendor;
+    sensor.productId = sensorProduct;
+    sensor.product = L"Fake Sensor";
+    s.devices.push_back(sensor);
 }
 
 std::vector<std::string> callNames()
@@ -159,28 +219,49 @@ void hid_free_enumeration(hid_device_info* devs)
 
 hid_device* hid_open(unsigned short vendor_id, unsigned short product_id, const wchar_t*)
 {
-    const bool ok = state().sensorPresent && vendor_id == 0x2047 && product_id == 0x0301;
-    log("hid_open", nullptr, 0, 0, ok ? 0 : -1);
-    if (!ok)
-        return nullptr;
-    ++state().openHandles;
-    return &fakehid::theSensor;
+    hid_device* dev = nullptr;
+    if (state().sensorPresent && vendor_id == fakehid::sensorVendor &&
+        product_id == fakehid::sensorProduct)
+        dev = fakehid::openHandle();
+    log("hid_open", nullptr, 0, 0, dev ? 0 : -1);
+    return dev;
 }
 
-void hid_close(hid_device*)
+hid_device* hid_open_path(const char* path)
 {
-    --state().openHandles;
+    const std::vector<fakehid::DeviceEntry>& listed = state().devices;
+    const bool isListedSensor = std::any_of(listed.begin(), listed.end(), [path](const auto& d) {
+        return fakehid::isSensor(d) && d.path == path;
+    });
+    hid_device* dev = nullptr;
+    if (state().sensorPresent && isListedSensor)
+        dev = fakehid::openHandle();
+    log("hid_open_path", reinterpret_cast<const unsigned char*>(path), std::strlen(path), 0,
+        dev ? 0 : -1);
+    return dev;
+}
+
+void hid_close(hid_device* dev)
+{
+    if (dev->open) {
+        dev->open = false;
+        --state().openHandles;
+        ++state().closes;
+    } else {
+        ++state().callsOnClosedHandles;
+    }
     log("hid_close", nullptr, 0, 0, 0);
 }
 
-int hid_set_nonblocking(hid_device*, int nonblock)
+int hid_set_nonblocking(hid_device* dev, int nonblock)
 {
-    return log("hid_set_nonblocking", nullptr, 0, static_cast<size_t>(nonblock), 0);
+    const int result = fakehid::answers(dev, "hid_set_nonblocking") ? 0 : -1;
+    return log("hid_set_nonblocking", nullptr, 0, static_cast<size_t>(nonblock), result);
 }
 
-int hid_read(hid_device*, unsigned char* data, size_t length)
+int hid_read(hid_device* dev, unsigned char* data, size_t length)
 {
-    if (state().unplugged)
+    if (!fakehid::answers(dev, "hid_read") || state().unplugged)
         return log("hid_read", nullptr, 0, length, -1);
     if (state().reads.empty())
         return log("hid_read", nullptr, 0, length, 0);
@@ -199,25 +280,29 @@ int hid_read_timeout(hid_device* dev, unsigned char* data, size_t length, int)
     return hid_read(dev, data, length);
 }
 
-int hid_write(hid_device*, const unsigned char* data, size_t length)
+int hid_write(hid_device* dev, const unsigned char* data, size_t length)
 {
     int result = static_cast<int>(length);
     if (!state().writeResults.empty()) {
         result = state().writeResults.front();
         state().writeResults.pop_front();
     }
+    if (!fakehid::answers(dev, "hid_write"))
+        result = -1;
     return log("hid_write", data, length, length, result);
 }
 
-int hid_send_feature_report(hid_device*, const unsigned char* data, size_t length)
+int hid_send_feature_report(hid_device* dev, const unsigned char* data, size_t length)
 {
-    return log("hid_send_feature_report", data, length, length, state().sendFeatureResult);
+    const int result =
+        fakehid::answers(dev, "hid_send_feature_report") ? state().sendFeatureResult : -1;
+    return log("hid_send_feature_report", data, length, length, result);
 }
 
-int hid_get_feature_report(hid_device*, unsigned char* data, size_t length)
+int hid_get_feature_report(hid_device* dev, unsigned char* data, size_t length)
 {
     const unsigned char reportNumber = length > 0 ? data[0] : 0;
-    if (!state().featureReport)
+    if (!fakehid::answers(dev, "hid_get_feature_report") || !state().featureReport)
         return log("hid_get_feature_report", &reportNumber, 1, length, -1);
     const fakehid::Bytes& report = *state().featureReport;
     const size_t n = std::min(report.size(), length);
@@ -225,26 +310,27 @@ int hid_get_feature_report(hid_device*, unsigned char* data, size_t length)
     return log("hid_get_feature_report", &reportNumber, 1, length, static_cast<int>(n));
 }
 
-int hid_get_manufacturer_string(hid_device*, wchar_t* string, size_t maxlen)
+int hid_get_manufacturer_string(hid_device* dev, wchar_t* string, size_t maxlen)
 {
-    return fakehid::copyString("hid_get_manufacturer_string", state().manufacturer, string, maxlen);
-}
-
-int hid_get_product_string(hid_device*, wchar_t* string, size_t maxlen)
-{
-    return fakehid::copyString("hid_get_product_string", state().product, string, maxlen);
-}
-
-int hid_get_serial_number_string(hid_device*, wchar_t* string, size_t maxlen)
-{
-    return fakehid::copyString("hid_get_serial_number_string", state().serialNumber, string,
+    return fakehid::copyString(dev, "hid_get_manufacturer_string", state().manufacturer, string,
                                maxlen);
 }
 
-int hid_get_indexed_string(hid_device*, int string_index, wchar_t* string, size_t maxlen)
+int hid_get_product_string(hid_device* dev, wchar_t* string, size_t maxlen)
+{
+    return fakehid::copyString(dev, "hid_get_product_string", state().product, string, maxlen);
+}
+
+int hid_get_serial_number_string(hid_device* dev, wchar_t* string, size_t maxlen)
+{
+    return fakehid::copyString(dev, "hid_get_serial_number_string", state().serialNumber, string,
+                               maxlen);
+}
+
+int hid_get_indexed_string(hid_device* dev, int string_index, wchar_t* string, size_t maxlen)
 {
     const std::optional<std::wstring> none;
-    return fakehid::copyString("hid_get_indexed_string",
+    return fakehid::copyString(dev, "hid_get_indexed_string",
                                string_index == 1 ? state().indexedString1 : none, string, maxlen);
 }
 

@@ -46,7 +46,17 @@ struct State
     std::vector<DeviceEntry> devices; // what hid_enumerate lists
     bool sensorPresent = true;        // whether hid_open succeeds
     bool unplugged = false;           // every read fails from now on
-    std::deque<ReadStep> reads;       // empty queue: nothing waiting
+    // Hot-plugging (see unplug and plugIn): handles opened before the last
+    // unplug are dead; hid_open_path opens only a listed sensor.
+    int unplugs = 0;
+    int opensToFail = 0; // the next opens fail although the sensor is listed
+    // The sensor resets as this function is called: handles opened before
+    // die, and it is listed again at once.
+    std::string resetDuring;
+    int opens = 0;  // handles ever opened ...
+    int closes = 0; // ... and closed
+    int callsOnClosedHandles = 0;
+    std::deque<ReadStep> reads; // empty queue: nothing waiting
     std::optional<std::wstring> manufacturer = std::wstring(L"Fake Maker");
     std::optional<std::wstring> product = std::wstring(L"Fake Sensor");
     std::optional<std::wstring> serialNumber = std::wstring(L"0001");
@@ -69,6 +79,12 @@ void queueReport(const Bytes& report);
 void queueReading(unsigned int reading);
 void queueEmptyRead();
 void queueFailedRead();
+
+// Pulls the sensor out: it leaves the listing, opens fail, and so does every
+// call on a handle opened before.
+void unplug();
+// Plugs the sensor in on the given device node; hid_enumerate lists it there.
+void plugIn(const std::string& path);
 
 // Names of the logged calls, in order.
 std::vector<std::string> callNames();
