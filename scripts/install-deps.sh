@@ -12,6 +12,7 @@ packages=(
     g++-mingw-w64-x86-64
     libbenchmark-dev
     desktop-file-utils dpkg-dev file
+    lintian appstream man-db  # package checks: Debian's checker, AppStream, manual page
 )
 
 missing=()
