@@ -1,5 +1,6 @@
 # Installation layout and the Debian package (cpack -G DEB from the build
-# folder). Only the program and its desktop integration are installed.
+# folder). Only the program, its desktop integration and its documentation
+# are installed.
 include(GNUInstallDirs)
 
 install(TARGETS tessik-control RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -10,7 +11,37 @@ install(FILES resources/icons/tessik-control.png
 # udev reads rules from /usr/lib/udev/rules.d (and /etc/udev/rules.d), not
 # from /usr/local; see README for installs under another prefix.
 install(FILES packaging/70-tessik-sensor.rules DESTINATION lib/udev/rules.d)
-install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessik-control RENAME copyright)
+
+# The manual page and the changelog go out compressed as Debian wants them:
+# gzip -9, with no name or time stamp in the header (-n) so that every build
+# of the same text gives the same bytes.
+set(tessik_gzipped)
+foreach(text IN ITEMS tessik-control.1 changelog)
+    set(copy ${PROJECT_BINARY_DIR}/packaging/${text})
+    add_custom_command(OUTPUT ${copy}.gz
+        COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/${text} ${copy}
+        COMMAND gzip -9nf ${copy}
+        DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${text}
+        VERBATIM)
+    list(APPEND tessik_gzipped ${copy}.gz)
+endforeach()
+add_custom_target(tessik-gzipped-docs ALL DEPENDS ${tessik_gzipped})
+install(FILES ${PROJECT_BINARY_DIR}/packaging/tessik-control.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz packaging/copyright
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessik-control)
+
+# AppStream metadata, for software centres. Screenshots must be web
+# addresses: point this at where docs/screenshots of the repository is served.
+# The default names that folder without a host.
+set(TESSIK_SCREENSHOT_URL "https:///docs/screenshots" CACHE STRING
+    "Web address of the repository's docs/screenshots folder, for the AppStream metadata")
+configure_file(packaging/tessik-control.metainfo.xml.in
+               ${PROJECT_BINARY_DIR}/packaging/tessik-control.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/tessik-control.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tessik-control)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessik-control)

@@ -13,6 +13,7 @@ packages=(
     libbenchmark-dev
     desktop-file-utils dpkg-dev file
     wine wine64 # runs the Windows platform test; a 64-bit prefix needs no i386
+    lintian appstream man-db  # package checks: Debian's checker, AppStream, manual page
 )
 
 missing=()

@@ -15,11 +15,16 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
+#include <optional>
+
+#include <sys/resource.h>
 
 namespace {
 template <typename T> T* child(QWidget& window, const char* name)
@@ -51,6 +56,30 @@ const QStringList keys{"alertEnabled",        "popupEnabled",     "soundEnabled"
                        "userPopupLocation",   "popupDisplayTime", "alertHoldWindow",
                        "tessikSensitivity",   "tessikTrigLevel"};
 const QList<int> defaults{1, 1, 0, 0, 60, 20, 1, 3, 10, 25, 50};
+
+// While in scope every write to a regular file fails, as on a full disk;
+// unlike file permissions this stops root too.
+class FullDisk
+{
+public:
+    FullDisk() : previous(signal(SIGXFSZ, SIG_IGN))
+    {
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit none{0, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &none);
+    }
+    ~FullDisk()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, previous);
+    }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+private:
+    void (*previous)(int);
+    rlimit saved{};
+};
 
 bool applyEnabled(QWidget& w)
 {
@@ -305,24 +334,79 @@ private slots:
             QCOMPARE(reread.value(keys.at(i)).toInt(), clamped.at(i));
     }
 
-    void failedSaveKeepsTheValuesLive()
+    // Every save, whatever the saves before it met, reports its own outcome:
+    // on the debug output, the status bar, the Apply buttons and OK. A store
+    // that refuses the edits keeps them live in the panel and in memory.
+    void everySaveReportsItsOwnOutcome_data()
     {
+        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("writable") << false << false;
+        QTest::newRow("refused after a good save") << false << true;
+        QTest::newRow("damaged file") << true << false;
+        QTest::newRow("damaged file, refused after a good save") << true << true;
+    }
+    void everySaveReportsItsOwnOutcome()
+    {
+        QFETCH(bool, damaged);
+        QFETCH(bool, refused);
+        const QString path = SettingsKeeper().fileName();
+        if (damaged) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("[General\nalertEnabled=maybe\n\xff\xfe\x01=\x02\n");
+        }
         startPanel();
-        const QString blocker = configHome->path() + "/file";
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, blocker + "/config");
-        window = std::make_unique<MainWindow>();
-        window->show();
-        window->loadControls(StoredSettings);
+        QSpinBox* visibleTime = child<QSpinBox>(*window, "PopupTimeSpinBox");
+        QStatusBar* statusBar = child<QStatusBar>(*window, "statusbar");
+        auto stored = [&] {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            return file.readAll().contains("popupDisplayTime=" +
+                                           QByteArray::number(visibleTime->value()));
+        };
+        std::optional<FullDisk> fullDisk;
+        if (refused) {
+            visibleTime->setValue(7);
+            QTest::mouseClick(child<QPushButton>(*window, "ApplyButton"), Qt::LeftButton);
+            QVERIFY(stored());
+            fullDisk.emplace();
+        }
 
-        child<QSlider>(*window, "TrigLevelSlider")->setValue(33);
-        MessageCapture log;
+        const QStringList failure =
+            refused ? QStringList{"writecheck fail", "Settings save fail"} : QStringList{};
+        const QString shownFailure = refused ? "Settings could not be saved to " + path : "";
+        for (int save = 0; save < 3; ++save) {
+            window->show();
+            visibleTime->setValue(10 + save);
+            MessageCapture log;
+            QTest::mouseClick(child<QPushButton>(*window, "ApplyButton"), Qt::LeftButton);
+            QCOMPARE(log.messages(), failure);
+            QCOMPARE(applyEnabled(*window), refused);
+            QCOMPARE(statusBar->currentMessage(), shownFailure);
+            QCOMPARE(stored(), !refused);
+
+            visibleTime->setValue(20 + save);
+            log.clear();
+            QTest::mouseClick(child<QPushButton>(*window, "OkButton"), Qt::LeftButton);
+            QCOMPARE(log.messages(), failure);
+            QCOMPARE(window->isVisible(), refused);
+            QCOMPARE(applyEnabled(*window), refused);
+            QCOMPARE(statusBar->currentMessage(), shownFailure);
+            QCOMPARE(stored(), !refused);
+            QCOMPARE(window->settings->popupDisplayTime, 20u + save);
+            QCOMPARE(window->settings->writeSettings(), int(refused));
+        }
+
+        // The next save that reaches the store clears the report.
+        fullDisk.reset();
+        window->show();
+        visibleTime->setValue(30);
         QTest::mouseClick(child<QPushButton>(*window, "ApplyButton"), Qt::LeftButton);
-        QCOMPARE(log.messages(), (QStringList{"writecheck fail", "Settings save fail"}));
-        QCOMPARE(window->settings->tessikTrigLevel, 33u);
         QVERIFY(!applyEnabled(*window));
+        QCOMPARE(statusBar->currentMessage(), QString());
+        QVERIFY(stored());
     }
 };
 

@@ -69,7 +69,9 @@ private slots:
     void okFunction();
     void cancelFunction();
     void restoreDefaultsFunction();
-    void saveSettings();
+    // Stores the panel's values; false, said on the status bar, when the
+    // store refused them.
+    bool saveSettings();
     void testActivateAlert();
     void setPopupOpacity(int value);
     void setPopupSize(int value);

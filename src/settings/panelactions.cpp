@@ -6,6 +6,7 @@
 #include "ui_mainwindow.h"
 
 #include <QDebug>
+#include <QStatusBar>
 
 namespace {
 // Stored values are taken without range checks; the controls clamp them. A
@@ -40,7 +41,7 @@ void MainWindow::loadControls(int source)
     userChangeHandler(false);
 }
 
-void MainWindow::saveSettings()
+bool MainWindow::saveSettings()
 {
     settings->alertEnabled = ui->ActiveBox->isChecked();
     settings->popupEnabled = ui->PopupBox->isChecked();
@@ -54,15 +55,23 @@ void MainWindow::saveSettings()
     settings->tessikSensitivity = ui->SensitivitySlider->value();
     settings->tessikTrigLevel = ui->TrigLevelSlider->value();
 
-    if (settings->writeSettings() != 0)
+    const bool saved = settings->writeSettings() == 0;
+    if (saved) {
+        statusBar()->clearMessage();
+    } else {
         qDebug() << "Settings save fail";
-    userChangeHandler(false);
+        statusBar()->showMessage(tr("Settings could not be saved to %1").arg(settings->fileName()));
+    }
+    // Edits that did not reach the store stay pending, so Apply can retry.
+    userChangeHandler(!saved);
+    return saved;
 }
 
 void MainWindow::okFunction()
 {
-    saveSettings();
-    hide();
+    // The panel stays up while its edits are unsaved.
+    if (saveSettings())
+        hide();
 }
 
 void MainWindow::cancelFunction()

@@ -74,17 +74,19 @@ int SettingsKeeper::writeSettings()
         qDebug() << "writecheck fail";
         return 1;
     }
-    // A damaged file read at start-up leaves a format error on this handle for
-    // good, even after a clean rewrite; only a new error counts against this
-    // write.
-    const Status before = status();
+    // A fresh handle for every write: QSettings keeps the first error it meets
+    // for good, so on this long-lived one an earlier failed write, or the
+    // format error of a damaged file read at start-up, would decide the
+    // outcome of every later write. Handles on one store in one process share
+    // its contents, so this keeper reads the new values at once.
+    QSettings store(fileName(), format());
     for (const auto& keyed : keyedValues())
-        setValue(keyed.first, keyed.second);
+        store.setValue(keyed.first, keyed.second);
 
     // Flush now, so that a write that does not reach the store is reported
     // instead of being lost silently at some later deferred write.
-    sync();
-    if (status() != QSettings::NoError && status() != before) {
+    store.sync();
+    if (store.status() != QSettings::NoError) {
         qDebug() << "writecheck fail";
         return 1;
     }
