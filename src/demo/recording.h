@@ -14,6 +14,7 @@ constexpr int sampleMs = 10;
 constexpr long long loopSamples = 2000; // 20 s
 constexpr long long walkStart = 1900;   // after 19 s at rest
 constexpr long long walkSamples = 100;  // about a second
+constexpr double pi = 3.14159265358979323846;
 
 // What the demo's panel says in its status bar.
 constexpr char demoNote[] = "Demo: a recorded sensor; someone walks past every 20 s";
@@ -24,7 +25,7 @@ inline int reading(long long sample)
     const long long t = sample % loopSamples;
     double value = 511 + 3 * std::sin(t * 0.7) + 2 * std::sin(t * 1.9);
     if (t >= walkStart && t < walkStart + walkSamples)
-        value += 380 * std::sin((t - walkStart) * M_PI / walkSamples);
+        value += 380 * std::sin((t - walkStart) * pi / walkSamples);
     return static_cast<int>(value);
 }
 
