@@ -28,6 +28,7 @@ for f in usr/bin/tessik-control \
          usr/share/lintian/overrides/tessik-control; do
     [ -e "$stage/$f" ] || fail "cmake --install did not install $f"
 done
+[ ! -e "$stage/usr/bin/tessik-control-demo" ] || fail "cmake --install installed the demo"
 desktop-file-validate "$stage/usr/share/applications/tessik-control.desktop" ||
     fail "the desktop entry does not validate"
 
@@ -45,8 +46,8 @@ for f in ./usr/bin/tessik-control \
          ./usr/share/lintian/overrides/tessik-control; do
     grep -q " $f\$" <<<"$contents" || fail "$deb lacks $f"
 done
-if grep -q -E 'tests?/|bench|\.a$' <<<"$contents"; then
-    fail "$deb carries build or test files"
+if grep -q -E 'tests?/|bench|demo|\.a$' <<<"$contents"; then
+    fail "$deb carries build, test or demo files"
 fi
 
 depends="$(dpkg-deb --field "$deb" Depends)"

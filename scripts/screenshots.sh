@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Retakes the README's screenshots (docs/screenshots/) from the real panel
-# and popup under a virtual X server, with a scripted sensor.
+# and popup under a virtual X server, with the demo's recorded sensor.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Takes the README's pictures of the real panel and popup. A scripted sensor
-// (the tests' stand-in for hidapi) rests near mid-scale and then sees a
-// movement, so the Advanced tab shows a live signal.
+// Takes the README's pictures of the real panel and popup. The demo's
+// recorded sensor stands in for hidapi: it rests near mid-scale and then sees
+// someone walk past, so the Advanced tab shows a live signal.
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
 #include "app/windowsystem.h"
-#include "mock/fakehidapi.h"
+#include "demo/recording.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 #include "ui_mainwindow.h"
@@ -16,7 +16,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -27,18 +26,6 @@ void waitFor(int milliseconds)
     clock.start();
     while (clock.elapsed() < milliseconds)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-}
-
-// Resting noise around 511, a person walking past for about a second, and
-// rest again.
-void scriptSensor(int ticks)
-{
-    for (int t = 0; t < ticks; ++t) {
-        double value = 511 + 3 * std::sin(t * 0.7) + 2 * std::sin(t * 1.9);
-        if (t > 420 && t < 520)
-            value += 380 * std::sin((t - 420) * 3.14159 / 100);
-        fakehid::queueReading(static_cast<unsigned int>(value));
-    }
 }
 
 bool save(const QPixmap& picture, const QDir& dir, const char* name)
@@ -68,19 +55,21 @@ int main(int argc, char* argv[])
     QTemporaryDir configHome;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome.path());
 
-    fakehid::reset();
     MainWindow window;
     window.move(40, 40);
     window.show();
     window.loadControls(StoredSettings);
     DataProcessor dataProcessor(&window);
-    scriptSensor(2000);
+    QElapsedTimer playing; // the recording starts as the sensor is opened
+    playing.start();
 
     waitFor(800);
     bool ok = save(window.grab(), out, "settings-tab.png");
 
     window.ui->ControlTabs->setCurrentIndex(1);
-    waitFor(5400); // the plot shows the last five seconds
+    // The plot shows the last five seconds: catch the walk past in it.
+    const int walkEndMs = (recording::walkStart + recording::walkSamples) * recording::sampleMs;
+    waitFor(walkEndMs + 1200 - static_cast<int>(playing.elapsed()));
     ok = save(window.grab(), out, "advanced-tab.png") && ok;
 
     window.activateAlert(true);

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
+#include "app/sensorsource.h"
 #include "app/windowsystem.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QStatusBar>
 
 int main(int argc, char* argv[])
 {
@@ -19,6 +22,8 @@ int main(int argc, char* argv[])
     MainWindow window;
     window.show();
     window.loadControls(StoredSettings);
+    // Kept apart from the bar's passing messages.
+    window.statusBar()->addPermanentWidget(new QLabel(QString::fromUtf8(sensorSourceNote())));
 
     // Destroyed before the window when the event loop returns, which closes
     // the sensor.
