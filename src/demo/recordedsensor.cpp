@@ -92,6 +92,11 @@ hid_device* hid_open(unsigned short vendor_id, unsigned short product_id, const 
     return new hid_device;
 }
 
+hid_device* hid_open_path(const char* path)
+{
+    return path && std::strcmp(path, devicePath) == 0 ? new hid_device : nullptr;
+}
+
 void hid_close(hid_device* dev)
 {
     delete dev;
