@@ -5,4 +5,8 @@
 // Fusion style, dark palette and the application style sheet.
 void setAppStyle();
 
+// Scales windows, fonts and pictures with the desktop's display scale
+// (Xft.dpi on X11). Call before the QApplication exists.
+void enableDisplayScaling();
+
 #endif

@@ -8,6 +8,7 @@
 
 int main(int argc, char* argv[])
 {
+    enableDisplayScaling();
     QApplication app(argc, argv);
     setAppStyle();
     // The program lives in the tray: hiding the panel must not end it.
