@@ -12,6 +12,7 @@ packages=(
     g++-mingw-w64-x86-64
     libbenchmark-dev
     desktop-file-utils dpkg-dev file
+    fonts-crosextra-carlito fonts-lato  # the panel's fonts (also in the package's Depends)
 )
 
 missing=()
