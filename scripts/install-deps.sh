@@ -13,6 +13,7 @@ packages=(
     libbenchmark-dev
     desktop-file-utils dpkg-dev file
     fonts-crosextra-carlito fonts-lato  # the panel's fonts (also in the package's Depends)
+    x11-xserver-utils trayer            # xrdb sets Xft.dpi; a tray for the balloon (tests)
 )
 
 missing=()
