@@ -61,6 +61,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 # Loaded at run time, so dpkg-shlibdeps cannot see it: the sound back end.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5multimedia5-plugins")
+# The fonts the panel is laid out for (src/app/appstyle.cpp).
+string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", fonts-crosextra-carlito, fonts-lato")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
     ${PROJECT_SOURCE_DIR}/packaging/debian/postrm)

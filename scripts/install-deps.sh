@@ -14,6 +14,8 @@ packages=(
     desktop-file-utils dpkg-dev file
     wine wine64 # runs the Windows platform test; a 64-bit prefix needs no i386
     lintian appstream man-db  # package checks: Debian's checker, AppStream, manual page
+    fonts-crosextra-carlito fonts-lato  # the panel's fonts (also in the package's Depends)
+    x11-xserver-utils trayer            # xrdb sets Xft.dpi; a tray for the balloon (tests)
 )
 
 missing=()

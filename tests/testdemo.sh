@@ -26,7 +26,7 @@ now_ms() { echo $((${EPOCHREALTIME/./} / 1000)); }
 
 # Xvfb picks a free display and writes its number to the descriptor.
 exec {display_fd}>"$work/display"
-Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 exec {display_fd}>&-
 for _ in $(seq 100); do

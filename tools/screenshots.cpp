@@ -13,8 +13,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cstdio>
 
@@ -45,6 +47,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     prepareWindowSystem();
+    enableDisplayScaling();
     QApplication app(argc, argv);
     setAppStyle();
     QApplication::setQuitOnLastWindowClosed(false);
@@ -65,6 +68,20 @@ int main(int argc, char* argv[])
 
     waitFor(800);
     bool ok = save(window.grab(), out, "settings-tab.png");
+
+    // The Window Switch box's tool tip, over the panel.
+    QWidget* box = window.ui->WindowSwitchBox;
+    QToolTip::showText(box->mapToGlobal(QPoint(20, 10)), box->toolTip(), box);
+    waitFor(300);
+    QRect area = window.frameGeometry();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->inherits("QTipLabel") && top->isVisible())
+            area |= top->geometry();
+    ok = save(QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(),
+                                                           area.height()),
+              out, "tool-tip.png") &&
+         ok;
+    QToolTip::hideText();
 
     window.ui->ControlTabs->setCurrentIndex(1);
     // The plot shows the last five seconds: catch the walk past in it.

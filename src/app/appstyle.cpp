@@ -4,6 +4,39 @@
 #include <QApplication>
 #include <QPalette>
 #include <QStyleFactory>
+#include <QToolTip>
+
+namespace {
+
+// The panel's geometry was laid out for Windows fonts. These Debian fonts
+// (the package depends on them) fit it: Carlito has Calibri's metrics, and
+// Lato Heavy is the heavy cut of the design Carlito comes from. The title's
+// "Yu Gothic UI Semibold" is heavy by name, not by weight, so it maps to a
+// family whose only face is heavy.
+void mapWindowsFonts()
+{
+    const QString body = QStringLiteral("Carlito");
+    QFont::insertSubstitution(QStringLiteral("MS Shell Dlg 2"), body);
+    QFont::insertSubstitution(QStringLiteral("Eras Demi ITC"), body);
+    QFont::insertSubstitution(QStringLiteral("Yu Gothic UI Semibold"),
+                              QStringLiteral("Lato Heavy"));
+    // Every widget's family, as Qt 5 on Windows gives it; the desktop's own
+    // font would not fit the panel.
+    QFont font = QApplication::font();
+    font.setFamily(QStringLiteral("MS Shell Dlg 2"));
+    QApplication::setFont(font);
+}
+
+} // namespace
+
+void enableDisplayScaling()
+{
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    // Qt 5 rounds a scale of 1.5 up to 2; a desktop at 150 % means 1.5.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
 
 void setAppStyle()
 {
@@ -28,6 +61,16 @@ void setAppStyle()
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, Qt::darkGray);
     palette.setColor(QPalette::Disabled, QPalette::WindowText, Qt::darkGray);
     QApplication::setPalette(palette);
+    // White tool tip text on the white tool tip base cannot be read.
+    QPalette tips = palette;
+    tips.setColor(QPalette::ToolTipText, Qt::black);
+    QToolTip::setPalette(tips);
+
+    mapWindowsFonts();
+    // Otherwise the style sheet fixes each widget's palette when it is
+    // polished: the tray balloon's labels are polished before they join the
+    // balloon and keep the panel's white text on its pale yellow.
+    QApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles);
 
     qApp->setStyleSheet(QStringLiteral(" QWidget { font-size:10pt; font:\"Eras Demi ITC\"; }"
                                        "                         "));

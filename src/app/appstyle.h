@@ -2,7 +2,12 @@
 #ifndef TESSIK_APPSTYLE_H
 #define TESSIK_APPSTYLE_H
 
-// Fusion style, dark palette and the application style sheet.
+// Fusion style, dark palette and the application style sheet; fonts that fit
+// the panel and tool tips that can be read.
 void setAppStyle();
+
+// Scales windows, fonts and pictures with the desktop's display scale
+// (Xft.dpi on X11). Call before the QApplication exists.
+void enableDisplayScaling();
 
 #endif

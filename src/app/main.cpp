@@ -13,6 +13,7 @@
 int main(int argc, char* argv[])
 {
     prepareWindowSystem();
+    enableDisplayScaling();
     QApplication app(argc, argv);
     setAppStyle();
     // The program lives in the tray: hiding the panel must not end it.
