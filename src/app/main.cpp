@@ -1,20 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
+#include "app/singleinstance.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 
 #include <QApplication>
+#include <QStandardPaths>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // A second start brings the running program's panel forward instead of
+    // opening the sensor again.
+    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    const SingleInstance::Claim claim = instance.claim();
+    if (claim != SingleInstance::Running)
+        return claim == SingleInstance::Forwarded ? 0 : 1;
     setAppStyle();
     // The program lives in the tray: hiding the panel must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setQuitLockEnabled(true);
 
     MainWindow window;
+    QObject::connect(&instance, &SingleInstance::showRequested, &window, &MainWindow::showPanel);
     window.show();
     window.loadControls(StoredSettings);
 

@@ -48,6 +48,8 @@ public:
     void loadControls(int source);
     // Raises the enabled alerts; a test alert is raised even with alerts off.
     void activateAlert(bool test);
+    // Brings the panel back: shown, raised and given the keyboard focus.
+    void showPanel();
     // Called by the sensor loop on every tick.
     void showSensorValues(unsigned int baseline, unsigned int raw, unsigned int filtered, int a,
                           int b);
@@ -82,6 +84,9 @@ private:
     void connectPanel();
     void createTrayActions();
     void createTrayIcon();
+    // Hides the panel into the tray, or minimises it when there is no tray
+    // to bring it back from.
+    void hidePanel();
     void setupPopup();
     // Types the desktop's show-desktop and file-manager shortcuts.
     void windowSwitch();

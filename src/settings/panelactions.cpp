@@ -62,13 +62,13 @@ void MainWindow::saveSettings()
 void MainWindow::okFunction()
 {
     saveSettings();
-    hide();
+    hidePanel();
 }
 
 void MainWindow::cancelFunction()
 {
     loadControls(CurrentSettings);
-    hide();
+    hidePanel();
 }
 
 void MainWindow::restoreDefaultsFunction()
