@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QSystemTrayIcon>
 
+class DesktopNotifier;
 class QAction;
 class QMenu;
 class QSound;
@@ -88,12 +89,18 @@ private:
     // to bring it back from.
     void hidePanel();
     void setupPopup();
+    // A full-screen alert that no notification server took: the tray's
+    // balloon, or the popup when there is no tray either.
+    void alertWithoutNotificationServer();
+    void showPopupForItsTime();
     // Types the desktop's show-desktop and file-manager shortcuts.
     void windowSwitch();
     void setupPlot();
     // Whether anyone can see the plot right now.
     bool plotIsSeen() const;
 
+    // Carries full-screen alerts to the desktop's notification server.
+    DesktopNotifier* notifier = nullptr;
     // Cursor position at the last press or move, for dragging the frameless
     // window by its background.
     QPoint dragPosition;
