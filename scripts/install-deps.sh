@@ -12,6 +12,8 @@ packages=(
     g++-mingw-w64-x86-64
     libbenchmark-dev
     desktop-file-utils dpkg-dev file
+    libxrandr-dev  # the full-screen test asks RandR for the monitors
+    openbox trayer dunst dbus-daemon dbus-bin x11-xserver-utils  # real desktop parts the tests start
 )
 
 missing=()

@@ -2,6 +2,7 @@
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
 #include "app/singleinstance.h"
+#include "platform/platform.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char* argv[])
 
     MainWindow window;
     QObject::connect(&instance, &SingleInstance::showRequested, &window, &MainWindow::showPanel);
+    platform::reportSessionLimits();
     window.show();
     window.loadControls(StoredSettings);
 
