@@ -78,6 +78,8 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("HOME", home.path());
         environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+        // A program running elsewhere for this user would take the start.
+        environment.insert("XDG_RUNTIME_DIR", home.path());
         QProcess program;
         program.setProcessEnvironment(environment);
         program.start(TESSIK_PROGRAM, QStringList());
