@@ -16,6 +16,8 @@ packages=(
     lintian appstream man-db  # package checks: Debian's checker, AppStream, manual page
     fonts-crosextra-carlito fonts-lato  # the panel's fonts (also in the package's Depends)
     x11-xserver-utils trayer            # xrdb sets Xft.dpi; a tray for the balloon (tests)
+    libxrandr-dev  # the full-screen test asks RandR for the monitors
+    openbox trayer dunst dbus-daemon dbus-bin x11-xserver-utils  # real desktop parts the tests start
 )
 
 missing=()

@@ -81,6 +81,8 @@ private slots:
         environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
         // The program itself keeps the GL driver out, whatever the caller set.
         environment.remove("QT_XCB_GL_INTEGRATION");
+        // A program running elsewhere for this user would take the start.
+        environment.insert("XDG_RUNTIME_DIR", home.path());
         QProcess program;
         program.setProcessEnvironment(environment);
         program.start(TESSIK_PROGRAM, QStringList());

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Raising the alerts on a detection or a test, and ending the popup alert.
+#include "alerts/desktopnotifier.h"
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
@@ -8,6 +9,13 @@
 
 #include <QSound>
 #include <QTimerEvent>
+
+namespace {
+
+constexpr char alertTitle[] = "Bralm Tessik";
+constexpr char alertText[] = "Motion Alert!";
+
+} // namespace
 
 void MainWindow::activateAlert(bool test)
 {
@@ -32,18 +40,32 @@ void MainWindow::testActivateAlert()
 
 void MainWindow::showPopupAlert()
 {
-    const int visibleMs = popupVisibleMs(settings->popupDisplayTime);
-    // A popup would be hidden behind a full-screen program; the tray's
-    // balloon is not.
+    // Over a full-screen program the popup would be in the way or out of
+    // sight: the desktop's notification server takes the alert.
     if (platform::foregroundIsFullScreen()) {
-        trayIcon->showMessage(QStringLiteral("Bralm Tessik"), QStringLiteral("Motion Alert!"),
-                              QSystemTrayIcon::Information, visibleMs);
+        notifier->notify(alertTitle, alertText, popupVisibleMs(settings->popupDisplayTime));
         return;
     }
+    showPopupForItsTime();
+}
+
+void MainWindow::alertWithoutNotificationServer()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        trayIcon->showMessage(alertTitle, alertText, QSystemTrayIcon::Information,
+                              popupVisibleMs(settings->popupDisplayTime));
+        return;
+    }
+    // Neither a server nor a tray: the popup is the only road left.
+    showPopupForItsTime();
+}
+
+void MainWindow::showPopupForItsTime()
+{
     popup->show();
     // Restarting replaces the running period: the popup stays up for the
     // full time counted from the latest alert.
-    popupTimer.start(visibleMs, this);
+    popupTimer.start(popupVisibleMs(settings->popupDisplayTime), this);
 }
 
 void MainWindow::endPopup()

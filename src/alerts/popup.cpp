@@ -6,6 +6,8 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QBasicTimer>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QRegion>
@@ -20,9 +22,47 @@ QRect availableArea()
 }
 
 // Stays on top, no frame, and 0x1F in the window-type field.
-constexpr Qt::WindowFlags popupFlags =
+constexpr Qt::WindowFlags alertFlags =
     Qt::SplashScreen | Qt::Desktop | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint;
-static_assert(popupFlags == Qt::WindowFlags(0x0004081F), "popup window flags");
+static_assert(alertFlags == Qt::WindowFlags(0x0004081F), "popup window flags");
+
+#ifdef Q_OS_WIN
+constexpr Qt::WindowFlags popupFlags = alertFlags;
+#else
+// An X11 window manager hides every window it manages on show-desktop, which
+// the Window Switch types right after the popup appears; typed as a
+// notification or as a tool window the popup is hidden all the same. No
+// window manager touches an unmanaged window, and none gives it the focus.
+constexpr Qt::WindowFlags popupFlags = alertFlags | Qt::X11BypassWindowManagerHint;
+#endif
+
+// An unmanaged window is stacked only by its own requests: windows mapped
+// later without a window manager, other unmanaged windows, and frames that a
+// window manager raises to the very top cover it. While shown, the popup
+// goes back on top a few times a second.
+class KeepOnTop : public QObject
+{
+public:
+    explicit KeepOnTop(QWidget* popup) : QObject(popup), popup(popup)
+    {
+        popup->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            timer.start(100, this);
+        else if (event->type() == QEvent::Hide)
+            timer.stop();
+        return false;
+    }
+    void timerEvent(QTimerEvent*) override { popup->raise(); }
+
+private:
+    QWidget* popup;
+    QBasicTimer timer;
+};
 
 } // namespace
 
@@ -38,6 +78,8 @@ void MainWindow::setupPopup()
     // picture's edge until the size next changes.
     popup->setMask(QRegion(popup->rect()));
     popup->setWindowFlags(popupFlags);
+    if (popupFlags & Qt::X11BypassWindowManagerHint)
+        new KeepOnTop(popup);
 }
 
 void MainWindow::setPopupOpacity(int value)

@@ -10,7 +10,7 @@
 void MainWindow::createTrayActions()
 {
     settingsAction = new QAction(tr("&Settings"), this);
-    connect(settingsAction, SIGNAL(triggered()), this, SLOT(showNormal()));
+    connect(settingsAction, &QAction::triggered, this, &MainWindow::showPanel);
     quitAction = new QAction(tr("&Quit"), this);
     connect(quitAction, SIGNAL(triggered()), this, SLOT(close()));
 }
@@ -48,5 +48,23 @@ void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
 {
     // A right click opens the menu by itself; a middle click does nothing.
     if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-        showNormal();
+        showPanel();
+}
+
+void MainWindow::showPanel()
+{
+    // showNormal() alone leaves a panel that other windows cover where it is.
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::hidePanel()
+{
+    // A hidden panel without a tray icon is lost to the user; a minimised one
+    // stays in the task bar or the overview.
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        hide();
+    else
+        showMinimized();
 }

@@ -2,12 +2,15 @@
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
 #include "app/sensorsource.h"
+#include "app/singleinstance.h"
 #include "app/windowsystem.h"
+#include "platform/platform.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QStandardPaths>
 #include <QStatusBar>
 
 int main(int argc, char* argv[])
@@ -15,12 +18,20 @@ int main(int argc, char* argv[])
     prepareWindowSystem();
     enableDisplayScaling();
     QApplication app(argc, argv);
+    // A second start brings the running program's panel forward instead of
+    // opening the sensor again.
+    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    const SingleInstance::Claim claim = instance.claim();
+    if (claim != SingleInstance::Running)
+        return claim == SingleInstance::Forwarded ? 0 : 1;
     setAppStyle();
     // The program lives in the tray: hiding the panel must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setQuitLockEnabled(true);
 
     MainWindow window;
+    QObject::connect(&instance, &SingleInstance::showRequested, &window, &MainWindow::showPanel);
+    platform::reportSessionLimits();
     window.show();
     window.loadControls(StoredSettings);
     // Kept apart from the bar's passing messages.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/mainwindow.h"
 
+#include "alerts/desktopnotifier.h"
 #include "app/constants.h"
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
@@ -42,6 +43,8 @@ MainWindow::MainWindow(QWidget* parent)
     settings = new SettingsKeeper;
     popup = new QWidget;
     setupPopup();
+    notifier = new DesktopNotifier(QImage(trayIconPath), this);
+    connect(notifier, &DesktopNotifier::refused, this, &MainWindow::alertWithoutNotificationServer);
     platform::setDiagnosticSink(forwardToDebug);
 
     // Nothing has been edited yet.

@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QSystemTrayIcon>
 
+class DesktopNotifier;
 class QAction;
 class QMenu;
 class QSound;
@@ -48,6 +49,8 @@ public:
     void loadControls(int source);
     // Raises the enabled alerts; a test alert is raised even with alerts off.
     void activateAlert(bool test);
+    // Brings the panel back: shown, raised and given the keyboard focus.
+    void showPanel();
     // Called by the sensor loop on every tick.
     void showSensorValues(unsigned int baseline, unsigned int raw, unsigned int filtered, int a,
                           int b);
@@ -89,13 +92,22 @@ private:
     void connectPanel();
     void createTrayActions();
     void createTrayIcon();
+    // Hides the panel into the tray, or minimises it when there is no tray
+    // to bring it back from.
+    void hidePanel();
     void setupPopup();
+    // A full-screen alert that no notification server took: the tray's
+    // balloon, or the popup when there is no tray either.
+    void alertWithoutNotificationServer();
+    void showPopupForItsTime();
     // Types the desktop's show-desktop and file-manager shortcuts.
     void windowSwitch();
     void setupPlot();
     // Whether anyone can see the plot right now.
     bool plotIsSeen() const;
 
+    // Carries full-screen alerts to the desktop's notification server.
+    DesktopNotifier* notifier = nullptr;
     // Cursor position at the last press or move, for dragging the frameless
     // window by its background.
     QPoint dragPosition;

@@ -15,8 +15,13 @@ using DiagnosticSink = void (*)(const char* message);
 // Where diagnostics go; by default they are written to standard error.
 void setDiagnosticSink(DiagnosticSink sink);
 
+// Says once, as a diagnostic, what the services below cannot see in this
+// session (under Wayland they reach X11 programs only).
+void reportSessionLimits();
+
 // True when the foreground window stays on top and is exactly as large as
-// the primary screen. False whenever that cannot be found out.
+// the monitor it is on (the primary screen on Windows). False whenever that
+// cannot be found out.
 bool foregroundIsFullScreen();
 
 // One synthetic key event, named by its Windows virtual-key code.

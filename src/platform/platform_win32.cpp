@@ -6,6 +6,9 @@
 
 namespace platform {
 
+// Windows has no other session kind to warn about.
+void reportSessionLimits() {}
+
 bool foregroundIsFullScreen()
 {
     HWND window = GetForegroundWindow();

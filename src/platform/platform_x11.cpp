@@ -7,9 +7,12 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,25 +127,89 @@ bool staysOnTop(Display* display, Window window, const Atoms& atoms)
     return false;
 }
 
-bool outerSizeFillsScreen(Display* display, Window window, const Atoms& atoms)
+struct Box
+{
+    long x = 0;
+    long y = 0;
+    long width = 0;
+    long height = 0;
+    bool holds(long px, long py) const
+    {
+        return px >= x && px < x + width && py >= y && py < y + height;
+    }
+};
+
+// The window with the decorations the window manager adds, in root
+// coordinates.
+bool outerBox(Display* display, Window window, const Atoms& atoms, Box& box)
 {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, window, &attributes))
         return false;
-    long width = attributes.width + 2L * attributes.border_width;
-    long height = attributes.height + 2L * attributes.border_width;
+    int rootX = 0;
+    int rootY = 0;
+    Window child = None;
+    if (!XTranslateCoordinates(display, window, attributes.root, 0, 0, &rootX, &rootY, &child))
+        return false;
+    box = {rootX - attributes.border_width, rootY - attributes.border_width,
+           attributes.width + 2L * attributes.border_width,
+           attributes.height + 2L * attributes.border_width};
 
-    // Left, right, top, bottom: the decorations the window manager adds.
+    // Left, right, top, bottom.
     const auto extents = atoms.frameExtents == None
                              ? std::vector<unsigned long>()
                              : readCardinals(display, window, atoms.frameExtents, XA_CARDINAL);
     if (extents.size() == 4) {
-        width += static_cast<long>(extents[0] + extents[1]);
-        height += static_cast<long>(extents[2] + extents[3]);
+        box.x -= static_cast<long>(extents[0]);
+        box.y -= static_cast<long>(extents[2]);
+        box.width += static_cast<long>(extents[0] + extents[1]);
+        box.height += static_cast<long>(extents[2] + extents[3]);
     }
+    return true;
+}
 
-    const int screen = DefaultScreen(display);
-    return width == DisplayWidth(display, screen) && height == DisplayHeight(display, screen);
+// RandR's monitors; the whole X screen when RandR has no monitor list
+// (before version 1.5) or lists none.
+std::vector<Box> monitors(Display* display)
+{
+    std::vector<Box> boxes;
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    if (XRRQueryExtension(display, &eventBase, &errorBase) &&
+        XRRQueryVersion(display, &major, &minor) && (major > 1 || (major == 1 && minor >= 5))) {
+        int count = 0;
+        XRRMonitorInfo* list = XRRGetMonitors(display, DefaultRootWindow(display), True, &count);
+        for (int i = 0; i < count; ++i)
+            boxes.push_back({list[i].x, list[i].y, list[i].width, list[i].height});
+        if (list != nullptr)
+            XRRFreeMonitors(list);
+    }
+    if (boxes.empty()) {
+        const int screen = DefaultScreen(display);
+        boxes.push_back({0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)});
+    }
+    return boxes;
+}
+
+// Under RandR one X screen spans every monitor, so the window is compared
+// with the monitor it is on (the one holding its centre), whichever that
+// is: a full-screen program fills its own monitor. As on Windows only the
+// size counts; overlapping monitors (mirrors) each get their turn.
+bool outerSizeFillsItsMonitor(Display* display, Window window, const Atoms& atoms)
+{
+    Box box;
+    if (!outerBox(display, window, atoms, box))
+        return false;
+    const long centreX = box.x + box.width / 2;
+    const long centreY = box.y + box.height / 2;
+    for (const Box& monitor : monitors(display)) {
+        if (monitor.holds(centreX, centreY) && monitor.width == box.width &&
+            monitor.height == box.height)
+            return true;
+    }
+    return false;
 }
 
 struct KeyName
@@ -192,7 +259,21 @@ std::vector<KeyCode> keycodesFor(Display* display, const KeyStroke* strokes, int
     return keycodes;
 }
 
+bool nonEmpty(const char* value)
+{
+    return value != nullptr && *value != '\0';
+}
+
 } // namespace
+
+void reportSessionLimits()
+{
+    const char* sessionType = std::getenv("XDG_SESSION_TYPE");
+    if ((sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0) ||
+        nonEmpty(std::getenv("WAYLAND_DISPLAY")))
+        reportDiagnostic("Wayland session: the full-screen test and the Window Switch see and "
+                         "reach only X11 programs (XWayland), not native Wayland ones");
+}
 
 bool foregroundIsFullScreen()
 {
@@ -212,7 +293,7 @@ bool foregroundIsFullScreen()
     const Window window = active[0];
 
     const bool result = staysOnTop(display.get(), window, atoms) &&
-                        outerSizeFillsScreen(display.get(), window, atoms);
+                        outerSizeFillsItsMonitor(display.get(), window, atoms);
     return result && !trap.failed();
 }
 

@@ -71,13 +71,13 @@ void MainWindow::okFunction()
 {
     // The panel stays up while its edits are unsaved.
     if (saveSettings())
-        hide();
+        hidePanel();
 }
 
 void MainWindow::cancelFunction()
 {
     loadControls(CurrentSettings);
-    hide();
+    hidePanel();
 }
 
 void MainWindow::restoreDefaultsFunction()

@@ -2,6 +2,7 @@
 // The full-screen test against a real X server. The test plays the window
 // manager: it creates windows and writes the EWMH properties itself.
 #include "platform/platform.h"
+#include "support/privatedesktop.h"
 
 #include <QtTest>
 
@@ -46,6 +47,8 @@ private slots:
     void withoutActiveWindow();
     void vanishedWindow();
     void withoutDisplay();
+    void perMonitor_data();
+    void perMonitor();
 
 private:
     Atom atom(const char* name) { return XInternAtom(display, name, False); }
@@ -221,6 +224,52 @@ void FullScreenX11Test::withoutDisplay()
 
     QCOMPARE(result, false);
     QCOMPARE(diagnostics.size(), std::size_t(1));
+}
+
+void FullScreenX11Test::perMonitor_data()
+{
+    // The screen is 1920 x 1080; two monitors split it into halves.
+    QTest::addColumn<bool>("twoMonitors");
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<bool>("expected");
+    QTest::newRow("one monitor, filled") << false << QRect(0, 0, 1920, 1080) << true;
+    QTest::newRow("one monitor, one pixel short") << false << QRect(0, 0, 1920, 1079) << false;
+    QTest::newRow("two, left filled") << true << QRect(0, 0, 960, 1080) << true;
+    QTest::newRow("two, right filled") << true << QRect(960, 0, 960, 1080) << true;
+    QTest::newRow("two, both spanned") << true << QRect(0, 0, 1920, 1080) << false;
+    QTest::newRow("two, right one pixel short") << true << QRect(960, 0, 959, 1080) << false;
+}
+
+void FullScreenX11Test::perMonitor()
+{
+    QFETCH(bool, twoMonitors);
+    QFETCH(QRect, window);
+    QFETCH(bool, expected);
+    PrivateDesktop desktop;
+    QVERIFY(desktop.startX());
+    if (twoMonitors) {
+        QVERIFY(desktop.run({"xrandr", "--setmonitor", "left", "960/254x1080/286+0+0", "screen"}));
+        QVERIFY(desktop.run({"xrandr", "--setmonitor", "right", "960/254x1080/286+960+0", "none"}));
+    }
+    Display* own = XOpenDisplay(desktop.display().toLocal8Bit().constData());
+    QVERIFY(own != nullptr);
+    const Window root = DefaultRootWindow(own);
+    const Window shown = XCreateSimpleWindow(own, root, window.x(), window.y(), window.width(),
+                                             window.height(), 0, 0, 0);
+    const long above = long(XInternAtom(own, "_NET_WM_STATE_ABOVE", False));
+    XChangeProperty(own, shown, XInternAtom(own, "_NET_WM_STATE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&above), 1);
+    const long active = long(shown);
+    XChangeProperty(own, root, XInternAtom(own, "_NET_ACTIVE_WINDOW", False), XA_WINDOW, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&active), 1);
+    XSync(own, False);
+
+    const QByteArray saved = qgetenv("DISPLAY");
+    qputenv("DISPLAY", desktop.display().toLocal8Bit());
+    const bool result = platform::foregroundIsFullScreen();
+    qputenv("DISPLAY", saved);
+    XCloseDisplay(own);
+    QCOMPARE(result, expected);
 }
 
 QTEST_APPLESS_MAIN(FullScreenX11Test)

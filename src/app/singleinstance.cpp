@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/singleinstance.h"
+
+#include <QDebug>
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QThread>
+
+namespace {
+
+// A running program may be busy for a moment (opening the sensor blocks);
+// its socket still takes the connection, so this only covers a start that
+// races the first one between its lock and its socket.
+constexpr int answerWaitMs = 3000;
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString& directory, QObject* parent)
+    : QObject(parent), directory(directory), socketPath(directory + "/tessik-control.socket"),
+      lock(directory + "/tessik-control.lock")
+{
+    // Only a dead holder makes the lock stale, never its age: a program
+    // runs for weeks.
+    lock.setStaleLockTime(0);
+    server.setSocketOptions(QLocalServer::UserAccessOption);
+    // Connecting is the whole request.
+    connect(&server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = server.nextPendingConnection()) {
+            socket->disconnectFromServer();
+            socket->deleteLater();
+            emit showRequested();
+        }
+    });
+}
+
+SingleInstance::Claim SingleInstance::claim()
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        // QLockFile removes a lock whose process has died.
+        if (lock.tryLock(0)) {
+            // A killed program leaves its socket behind; the lock says that
+            // nobody listens there any more.
+            QLocalServer::removeServer(socketPath);
+            if (!server.listen(socketPath))
+                qDebug() << "Cannot listen for later starts on" << socketPath << ":"
+                         << server.errorString();
+            return Running;
+        }
+        if (lock.error() != QLockFile::LockFailedError) {
+            // Better two pollers than none.
+            qDebug() << "Cannot create a lock file in" << directory
+                     << "; starting without the check for a running Tessik Control";
+            return Running;
+        }
+        if (askRunningToShow())
+            return Forwarded;
+        QThread::msleep(50);
+    } while (clock.elapsed() < answerWaitMs);
+
+    qint64 pid = 0;
+    QString host, application;
+    lock.getLockInfo(&pid, &host, &application);
+    qDebug() << "Tessik Control is already running (process" << pid << ") but does not answer on"
+             << socketPath;
+    return Unanswered;
+}
+
+bool SingleInstance::askRunningToShow()
+{
+    QLocalSocket socket;
+    socket.connectToServer(socketPath);
+    if (!socket.waitForConnected(500))
+        return false;
+    socket.disconnectFromServer();
+    qDebug() << "Tessik Control is already running; its panel is brought forward.";
+    return true;
+}

@@ -1,0 +1,300 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The panel and the alerts inside real desktop parts that this test starts
+// on a display and a bus of its own: openbox (Super+D shows the desktop),
+// trayer as the tray, dunst as the notification server, dbus-monitor
+// watching what reaches it.
+#include "alerts/popupgeometry.h"
+#include "app/mainwindow.h"
+#include "platform/platform.h"
+#include "settings/settingskeeper.h"
+#include "support/privatedesktop.h"
+#include "support/x11properties.h"
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+Window xid(QWidget* widget)
+{
+    return Window(widget->winId());
+}
+
+bool balloonShown()
+{
+    const auto windows = QApplication::topLevelWidgets();
+    return std::any_of(windows.begin(), windows.end(),
+                       [](QWidget* w) { return w->inherits("QBalloonTip") && w->isVisible(); });
+}
+
+} // namespace
+
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TestDesktop(PrivateDesktop& desktop) : desktop(desktop) {}
+
+private:
+    PrivateDesktop& desktop;
+    QTemporaryDir configHome;
+    Display* display = nullptr;
+    bool trayRuns = false;
+    bool serverRuns = false;
+    std::unique_ptr<MainWindow> window;
+
+    void setParts(bool tray, bool server)
+    {
+        if (tray && !trayRuns)
+            QVERIFY(desktop.startTray());
+        if (!tray)
+            desktop.stopTray();
+        if (server && !serverRuns)
+            QVERIFY(desktop.startNotificationServer());
+        if (!server && serverRuns)
+            desktop.stopNotificationServer();
+        trayRuns = tray;
+        serverRuns = server;
+        // Qt learns of a tray coming or going through the X server.
+        QTRY_COMPARE(QSystemTrayIcon::isSystemTrayAvailable(), tray);
+    }
+
+    void showPanel(int boxes)
+    {
+        window = std::make_unique<MainWindow>();
+        window->show();
+        window->loadControls(StoredSettings);
+        window->ui->PopupBox->setChecked(boxes & 1);
+        window->ui->SoundBox->setChecked(false);
+        window->ui->WindowSwitchBox->setChecked(boxes & 2);
+        window->settings->popupDisplayTime = 2;
+        QTRY_COMPARE(x11::activeWindow(display), xid(window.get()));
+    }
+
+    void click(QWidget* widget)
+    {
+        const QPoint centre = widget->geometry().center();
+        XTestFakeMotionEvent(display, -1, centre.x(), centre.y(), CurrentTime);
+        XTestFakeButtonEvent(display, 1, True, CurrentTime);
+        XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        XFlush(display);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome.path());
+        QApplication::setQuitOnLastWindowClosed(false);
+        display = XOpenDisplay(nullptr);
+        QVERIFY(display != nullptr);
+        // Windows may close between a listing and a query.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        QVERIFY(desktop.watchNotifications());
+    }
+
+    void cleanup() { window.reset(); }
+
+    void cleanupTestCase()
+    {
+        setParts(false, false);
+        XCloseDisplay(display);
+    }
+
+    void panelComesBack_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("way");
+        QTest::newRow("tray, only covered, Settings entry") << true << ""
+                                                            << "settings";
+        QTest::newRow("tray, OK, Settings entry") << true << "OkButton"
+                                                  << "settings";
+        QTest::newRow("tray, Cancel, icon click") << true << "CancelButton"
+                                                  << "icon";
+        QTest::newRow("no tray, OK, started again") << false << "OkButton"
+                                                    << "start";
+        QTest::newRow("no tray, Cancel, started again") << false << "CancelButton"
+                                                        << "start";
+    }
+    void panelComesBack()
+    {
+        QFETCH(bool, tray);
+        QFETCH(QString, button);
+        QFETCH(QString, way);
+        setParts(tray, false);
+        showPanel(0);
+        QWidget cover;
+        cover.setGeometry(0, 0, 1200, 900);
+
+        const Window panel = xid(window.get());
+        // Without a button the panel stays where it is, under the cover.
+        if (!button.isEmpty()) {
+            QTest::mouseClick(window->findChild<QPushButton*>(button), Qt::LeftButton);
+            if (tray) {
+                QVERIFY(window->isHidden());
+            } else {
+                // Minimised, the task bar and the overview still list it.
+                QVERIFY(window->isMinimized());
+                QTRY_VERIFY(!x11::isViewable(display, panel));
+                const auto listed = x11::clients(display);
+                QVERIFY(std::find(listed.begin(), listed.end(), panel) != listed.end());
+            }
+        }
+        cover.show();
+        QTRY_COMPARE(x11::activeWindow(display), xid(&cover));
+
+        if (way == "settings")
+            window->settingsAction->trigger();
+        else if (way == "icon")
+            emit window->trayIcon->activated(QSystemTrayIcon::Trigger);
+        else
+            window->showPanel(); // what a later start asks for
+        QTRY_COMPARE(x11::activeWindow(display), panel);
+        QVERIFY(x11::isAbove(display, panel, xid(&cover)));
+        QVERIFY(!window->isMinimized());
+    }
+
+    void fullScreenAlertRoad_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::addColumn<bool>("server");
+        QTest::addColumn<QString>("road");
+        QTest::newRow("tray and server") << true << true << "notification";
+        QTest::newRow("server only") << false << true << "notification";
+        QTest::newRow("tray only") << true << false << "balloon";
+        QTest::newRow("neither") << false << false << "popup";
+    }
+    void fullScreenAlertRoad()
+    {
+        QFETCH(bool, tray);
+        QFETCH(bool, server);
+        QFETCH(QString, road);
+        setParts(tray, server);
+        showPanel(1);
+        if (tray)
+            QTRY_VERIFY(!window->trayIcon->geometry().isEmpty()); // docked
+        QWidget game;
+        game.showFullScreen();
+        QTRY_VERIFY(platform::foregroundIsFullScreen());
+
+        const int seen = desktop.notificationsSeen().count("member=Notify");
+        window->activateAlert(false);
+        if (road == "notification") {
+            // The expiry is the call's last argument: when it is there, the
+            // whole call is.
+            const auto lastCall = [&] {
+                const QByteArray all = desktop.notificationsSeen();
+                return all.mid(all.lastIndexOf("member=Notify"));
+            };
+            QTRY_VERIFY(desktop.notificationsSeen().count("member=Notify") == seen + 1 &&
+                        lastCall().contains("int32 2000"));
+            for (const char* part : {"string \"Bralm Tessik\"", "string \"Motion Alert!\"",
+                                     "string \"image-data\"", "int32 156", "int32 178"})
+                QVERIFY2(lastCall().contains(part), part);
+        }
+        QTRY_COMPARE(balloonShown(), road == "balloon");
+        QTRY_COMPARE(window->popup->isVisible(), road == "popup");
+        QTest::qWait(200); // a late fallback would show up here
+        QCOMPARE(balloonShown(), road == "balloon");
+        QCOMPARE(window->popup->isVisible(), road == "popup");
+        if (road == "popup")
+            QTRY_VERIFY(x11::isAbove(display, xid(window->popup), xid(&game)));
+    }
+
+    void popupIsAnAlertNotAWindow()
+    {
+        setParts(false, false);
+        showPanel(1 | 2); // popup and Window Switch
+        QElapsedTimer clock;
+        clock.start();
+        window->activateAlert(false);
+        const Window popup = xid(window->popup);
+        QTRY_VERIFY(x11::isViewable(display, popup));
+
+        // Unmanaged: in no task bar or pager, stacked by itself.
+        XWindowAttributes attributes;
+        QVERIFY(XGetWindowAttributes(display, popup, &attributes));
+        QVERIFY(attributes.override_redirect);
+        const auto listed = x11::clients(display);
+        QVERIFY(std::find(listed.begin(), listed.end(), popup) == listed.end());
+        // The switch's Super+D reached openbox, which hid the panel.
+        QTRY_VERIFY(!x11::isViewable(display, xid(window.get())));
+
+        // Where, how large and how opaque the panel's controls say.
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QSize size = popupSize(20, area, QSize(684, 528));
+        int x = 0, y = 0;
+        Window child = None;
+        XTranslateCoordinates(display, popup, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+        QCOMPARE(QRect(x, y, attributes.width, attributes.height),
+                 QRect(popupTopLeft(1, area, size), size));
+        const auto opacity = x11::items(display, popup, "_NET_WM_WINDOW_OPACITY");
+        QCOMPARE(opacity.size(), std::size_t(1));
+        // Xlib hands 32-bit items back sign-extended in longs.
+        QVERIFY(qAbs((opacity[0] & 0xffffffffu) / double(0xffffffffu) - 0.6) < 1 / 255.0);
+
+        // A click on it leaves the keyboard where it was.
+        click(window->popup);
+        QTest::qWait(200);
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        QVERIFY(focus != popup);
+        QVERIFY(QGuiApplication::focusWindow() != window->popup->windowHandle());
+
+        // A window raised over it later is covered again at once.
+        XSetWindowAttributes unmanaged;
+        unmanaged.override_redirect = True;
+        const Window later =
+            XCreateWindow(display, DefaultRootWindow(display), x, y, 300, 300, 0, CopyFromParent,
+                          InputOutput, CopyFromParent, CWOverrideRedirect, &unmanaged);
+        XMapRaised(display, later);
+        XFlush(display);
+        QTRY_VERIFY_WITH_TIMEOUT(x11::isAbove(display, popup, later), 500);
+        XDestroyWindow(display, later);
+
+        // On screen for its whole visible time, then gone.
+        while (clock.elapsed() < 1800) {
+            QVERIFY(x11::isViewable(display, popup));
+            QTest::qWait(100);
+        }
+        QTRY_VERIFY(!x11::isViewable(display, popup));
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Super_L), True, CurrentTime);
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_d), True, CurrentTime);
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_d), False, CurrentTime);
+        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Super_L), False, CurrentTime);
+        XFlush(display);
+    }
+};
+
+// The application must connect to the private display and bus, so they
+// are started before it exists.
+int main(int argc, char* argv[])
+{
+    PrivateDesktop desktop;
+    if (!desktop.startX() || !desktop.startWindowManager() || !desktop.startBus()) {
+        qWarning("cannot start the private desktop (Xvfb, openbox, dbus-daemon)");
+        return 1;
+    }
+    desktop.enter();
+    int status = 0;
+    {
+        QApplication app(argc, argv);
+        TestDesktop test(desktop);
+        status = QTest::qExec(&test, argc, argv);
+    }
+    return status;
+}
+
+#include "testdesktop.moc"
