@@ -7,10 +7,9 @@
 // empty 10 ms timer. One pair runs with the panel hidden, one with the
 // Advanced tab shown.
 // Usage: tessik-tray-load [seconds], 20 s per pair by default.
+#include "app/mainwindow.h"
 #include "mock/fakehidapi.h"
 #include "panelrig.h"
-
-#include "app/mainwindow.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
