@@ -39,6 +39,32 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
 
+    // Continues one fixed sequence of ticks, with the odd missing reading.
+    int ticksFed = 0;
+    void feed(int count)
+    {
+        for (int end = ticksFed + count; ticksFed < end; ++ticksFed) {
+            const unsigned int filtered = ticksFed % 97 == 0 ? 9999 : (ticksFed * 53) % 1024;
+            tick(500 + (ticksFed / 37) % 24, filtered == 9999 ? 9999 : filtered + 3, filtered);
+        }
+    }
+
+    // Everything the live view puts on screen, as one list of numbers.
+    QList<double> picture() const
+    {
+        QList<double> p;
+        for (int graph : {0, 1})
+            for (const QCPGraphData& d : *plot->graph(graph)->data())
+                p << d.key << d.value;
+        p << plot->xAxis->range().lower << plot->xAxis->range().upper;
+        for (const QCPItemLine* line : {liveview::upperTriggerLine, liveview::lowerTriggerLine})
+            for (const QCPItemPosition* end : {line->start, line->end})
+                p << end->coords().x() << end->coords().y();
+        for (const char* readOut : {"USBoutraw", "FilterOut"})
+            p << window->findChild<QLCDNumber*>(readOut)->value();
+        return p;
+    }
+
 private slots:
     void initTestCase()
     {
@@ -47,6 +73,7 @@ private slots:
 
     void init()
     {
+        ticksFed = 0;
         liveview::plotKey = 0.0;
         liveview::plotRunning = true;
         window = std::make_unique<MainWindow>();
@@ -59,6 +86,7 @@ private slots:
 
     void firstTickDrawsKeyOneWithTheMirror()
     {
+        showAdvancedTab();
         tick(511, 640, 600);
         QCOMPARE(window->findChild<QLCDNumber*>("USBoutraw")->intValue(), 640);
         QCOMPARE(window->findChild<QLCDNumber*>("FilterOut")->intValue(), 600);
@@ -85,6 +113,7 @@ private slots:
         QFETCH(double, upper);
         QFETCH(double, lower);
         window->findChild<QSlider*>("TrigLevelSlider")->setValue(slider);
+        showAdvancedTab();
         tick(511, 511, 511);
         tick(511, 511, 511);
         QCOMPARE(liveview::upperTriggerLine->start->coords(), QPointF(-498.0, upper));
@@ -112,6 +141,7 @@ private slots:
 
     void noReadingShowsOnBothReadOuts()
     {
+        showAdvancedTab();
         fakehid::reset();
         DataProcessor dp(window.get());
         fakehid::queueFailedRead();
@@ -125,6 +155,7 @@ private slots:
     {
         for (int i = 0; i < 100000; ++i)
             tick(511, 511, 500 + i % 30);
+        showAdvancedTab();
         QVERIFY(plot->graph(0)->dataCount() <= 501);
         QVERIFY(plot->graph(1)->dataCount() <= 501);
         QCOMPARE(plot->graph(0)->data()->at(plot->graph(0)->dataCount() - 1)->key, 100000.0);
@@ -150,14 +181,70 @@ private slots:
         replots.clear();
         tick(511, 600, 600);
         QCOMPARE(replots.count(), 0);
-        QCOMPARE(plot->xAxis->range().upper, liveview::plotKey); // still advancing
 
         window->findChild<QTabWidget*>("ControlTabs")->setCurrentIndex(1);
+        QCOMPARE(plot->xAxis->range().upper, liveview::plotKey); // caught up on showing
         QTRY_VERIFY(replots.count() >= 1);
         window->hide();
         replots.clear();
         tick(511, 600, 600);
         QCOMPARE(replots.count(), 0);
+    }
+
+    // Unseen ticks only keep their values; whenever the plot comes into view
+    // it shows what updating it on every tick would have drawn.
+    void unseenTicksLeaveThePictureOfEveryTickUpdates_data()
+    {
+        QTest::addColumn<int>("unseen");
+        QTest::newRow("a few") << 7;
+        QTest::newRow("a whole window") << 501;
+        QTest::newRow("many") << 1234;
+    }
+    void unseenTicksLeaveThePictureOfEveryTickUpdates()
+    {
+        QFETCH(int, unseen);
+        QTabWidget* tabs = window->findChild<QTabWidget*>("ControlTabs");
+        QSlider* slider = window->findChild<QSlider*>("TrigLevelSlider");
+
+        // On screen throughout. Both runs are paused only to save the drawing.
+        showAdvancedTab();
+        liveview::plotRunning = false;
+        QList<QList<double>> expected;
+        feed(300 + unseen);
+        slider->setValue(37);
+        feed(unseen);
+        expected << picture();
+        feed(unseen);
+        expected << picture();
+        feed(unseen);
+        expected << picture();
+
+        cleanup();
+        init();
+        tabs = window->findChild<QTabWidget*>("ControlTabs");
+        slider = window->findChild<QSlider*>("TrigLevelSlider");
+        showAdvancedTab();
+        liveview::plotRunning = false;
+        feed(300);
+        window->hide();
+        feed(unseen);
+        slider->setValue(37);
+        feed(unseen);
+        window->show();
+        QCOMPARE(picture(), expected[0]);
+
+        window->showMinimized();
+        QVERIFY(window->isMinimized());
+        feed(unseen);
+        window->showNormal();
+        QCOMPARE(picture(), expected[1]);
+
+        tabs->setCurrentIndex(0);
+        window->showMinimized();
+        feed(unseen);
+        window->showNormal();
+        tabs->setCurrentIndex(1);
+        QCOMPARE(picture(), expected[2]);
     }
 };
 

@@ -11,6 +11,7 @@
 #include "settings/settingskeeper.h"
 
 #include <QLoggingCategory>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -106,6 +107,10 @@ private slots:
             }
         }
         QLoggingCategory::setFilterRules(QString());
+        // The plot catches up with the ticks it missed when it comes into view.
+        window.findChild<QTabWidget*>("ControlTabs")->setCurrentIndex(1);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
 
         qInfo("%d ticks, %d bursts of motion, %d alerts", ticks, bursts, alerts);
         // Motion that outlasts the hold period alerts again, so a long burst

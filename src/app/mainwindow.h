@@ -2,6 +2,8 @@
 #ifndef TESSIK_MAINWINDOW_H
 #define TESSIK_MAINWINDOW_H
 
+#include "panel/tickbacklog.h"
+
 #include <QBasicTimer>
 #include <QMainWindow>
 #include <QPoint>
@@ -105,12 +107,16 @@ private:
     void setupPlot();
     // Whether anyone can see the plot right now.
     bool plotIsSeen() const;
+    // Brings the read-outs and the plot up to date with the ticks nobody saw.
+    void drawBacklog();
 
     // Carries full-screen alerts to the desktop's notification server.
     DesktopNotifier* notifier = nullptr;
     // Cursor position at the last press or move, for dragging the frameless
     // window by its background.
     QPoint dragPosition;
+    // The live view's ticks while the plot cannot be seen.
+    TickBacklog plotBacklog;
 };
 
 #endif
