@@ -3,6 +3,7 @@
 # walk past in its recording (19 s after the sensor opens) raises the alert,
 # and the popup is shown within the recording's first loop, not before.
 set -euo pipefail
+source "$(dirname "$0")/support/ownxvfb.sh"
 demo="$1"
 
 work="$(mktemp -d)"
@@ -24,17 +25,7 @@ fail() {
 }
 now_ms() { echo $((${EPOCHREALTIME/./} / 1000)); }
 
-# Xvfb picks a free display and writes its number to the descriptor.
-exec {display_fd}>"$work/display"
-Xvfb -displayfd "$display_fd" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-exec {display_fd}>&-
-for _ in $(seq 100); do
-    grep -q . "$work/display" && break
-    sleep 0.1
-done
-grep -q . "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$work/display")"
+start_own_xvfb "$work" 1024x768x24 || fail "no X server"
 
 mkdir -p "$work/home" && mkdir -m 700 "$work/runtime"
 started=$(now_ms)

@@ -6,6 +6,7 @@
 // (tests/support/xft-dpi-server.sh).
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
+#include "app/windowsystem.h"
 #include "ui_mainwindow.h"
 
 #include <QAbstractButton>

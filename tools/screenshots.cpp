@@ -47,7 +47,6 @@ int main(int argc, char* argv[])
         return 2;
     }
     prepareWindowSystem();
-    enableDisplayScaling();
     QApplication app(argc, argv);
     setAppStyle();
     QApplication::setQuitOnLastWindowClosed(false);

@@ -29,15 +29,6 @@ void mapWindowsFonts()
 
 } // namespace
 
-void enableDisplayScaling()
-{
-    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
-    // Qt 5 rounds a scale of 1.5 up to 2; a desktop at 150 % means 1.5.
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
-        Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
-}
-
 void setAppStyle()
 {
     // Without Fusion the platform style stays; palette and sheet apply anyway.

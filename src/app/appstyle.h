@@ -6,8 +6,4 @@
 // the panel and tool tips that can be read.
 void setAppStyle();
 
-// Scales windows, fonts and pictures with the desktop's display scale
-// (Xft.dpi on X11). Call before the QApplication exists.
-void enableDisplayScaling();
-
 #endif

@@ -16,7 +16,6 @@
 int main(int argc, char* argv[])
 {
     prepareWindowSystem();
-    enableDisplayScaling();
     QApplication app(argc, argv);
     // A second start brings the running program's panel forward instead of
     // opening the sensor again.

@@ -4,6 +4,7 @@
 # with a 64-bit Wine prefix of its own in the work folder (made on the first
 # run). Every Wine process of that prefix and the X server are ended after.
 set -euo pipefail
+source "$(dirname "$0")/../support/ownxvfb.sh"
 program=$1
 work=$2
 mkdir -p "$work"
@@ -13,25 +14,17 @@ export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko prompts, and no menu entries in the user's home.
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
+xvfb_pid=""
 cleanup() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    kill "$xvfb" 2>/dev/null || true
-    wait "$xvfb" 2>/dev/null || true
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
 }
 trap cleanup EXIT
-for _ in $(seq 200); do
-    [ -s "$work/display" ] && break
-    sleep 0.05
-done
-if [ ! -s "$work/display" ]; then
-    echo "Xvfb did not start" >&2
-    exit 1
-fi
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_own_xvfb "$work" 1280x1024x24
 
 if [ ! -e "$work/prefix-ready" ]; then
     rm -rf "$WINEPREFIX"
