@@ -2,7 +2,9 @@
 // The real tessik-control on a private desktop (X server and openbox, with
 // or without a tray): a second start brings the running panel forward and
 // ends without touching the sensor, also after a killed instance left its
-// lock and socket behind; a Wayland session is named once at start.
+// lock and socket behind; a Wayland session is named once at start; a start
+// at login stays out of sight.
+#include "platform/autostart.h"
 #include "support/privatedesktop.h"
 #include "support/x11properties.h"
 
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <signal.h>
 
 namespace {
@@ -32,7 +35,8 @@ private:
     Display* display = nullptr;
     std::vector<std::unique_ptr<QProcess>> programs;
 
-    QProcess* start(const QString& variable = QString(), const QString& value = QString())
+    QProcess* start(const QString& variable = QString(), const QString& value = QString(),
+                    const QStringList& arguments = QStringList())
     {
         auto program = std::make_unique<QProcess>();
         QProcessEnvironment environment = desktop->environment();
@@ -44,7 +48,7 @@ private:
         program->setObjectName(
             QString("%1/program%2.log").arg(desktop->runtimeDirectory()).arg(programs.size()));
         program->setStandardErrorFile(program->objectName());
-        program->start(TESSIK_PROGRAM, QStringList());
+        program->start(TESSIK_PROGRAM, arguments);
         programs.push_back(std::move(program));
         return programs.back().get();
     }
@@ -148,6 +152,42 @@ private slots:
         if (cover != None)
             QVERIFY(x11::isAbove(display, panel, cover));
         QCOMPARE(first->state(), QProcess::Running);
+    }
+
+    // In the tray when there is one, otherwise minimised; a start from the
+    // menu then brings the panel forward.
+    void startAtLoginStaysOutOfSight_data()
+    {
+        QTest::addColumn<bool>("tray");
+        QTest::newRow("tray") << true;
+        QTest::newRow("no tray") << false;
+    }
+    void startAtLoginStaysOutOfSight()
+    {
+        QFETCH(bool, tray);
+        if (tray)
+            QVERIFY(desktop->startTray());
+        QProcess* program = start(QString(), QString(), {platform::autostartOption});
+        QTRY_VERIFY(output(program).contains(sensorTried));
+        const auto minimised = [&](Window window) {
+            const std::vector<unsigned long> state = x11::items(display, window, "WM_STATE");
+            return !state.empty() && state[0] == IconicState;
+        };
+        Window panel = None;
+        if (tray) {
+            QTest::qWait(1000);
+            QCOMPARE(x11::clientOfProcess(display, program->processId()), None);
+        } else {
+            QTRY_VERIFY((panel = x11::clientOfProcess(display, program->processId())) != None &&
+                        minimised(panel));
+            QVERIFY(!x11::isViewable(display, panel));
+        }
+
+        QProcess* second = start();
+        QVERIFY(second->waitForFinished(10000));
+        panel = waitForPanel(program);
+        QVERIFY(panel != None);
+        QTRY_COMPARE(x11::activeWindow(display), panel);
     }
 
     void waylandSessionIsNamedOnce_data()
