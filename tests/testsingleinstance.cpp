@@ -2,8 +2,8 @@
 // The real tessik-control on a private desktop (X server and openbox, with
 // or without a tray): a second start brings the running panel forward and
 // ends without touching the sensor, also after a killed instance left its
-// lock and socket behind; a Wayland session is named once at start; a start
-// at login stays out of sight.
+// lock and socket behind, and after a start at login that stayed out of
+// sight; a Wayland session is named once at start.
 #include "platform/autostart.h"
 #include "support/privatedesktop.h"
 #include "support/x11properties.h"
@@ -16,7 +16,6 @@
 #include <vector>
 
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <signal.h>
 
 namespace {
@@ -100,20 +99,35 @@ private slots:
     {
         QTest::addColumn<bool>("tray");
         QTest::addColumn<bool>("killFirst");
-        QTest::newRow("no tray, panel minimised") << false << false;
-        QTest::newRow("tray, panel covered") << true << false;
-        QTest::newRow("after a killed instance") << false << true;
+        QTest::addColumn<bool>("atLogin");
+        QTest::newRow("no tray, panel minimised") << false << false << false;
+        QTest::newRow("tray, panel covered") << true << false << false;
+        QTest::newRow("after a killed instance") << false << true << false;
+        QTest::newRow("started at login into the tray") << true << false << true;
+        QTest::newRow("started at login without a tray") << false << false << true;
     }
     void secondStartBringsThePanelForward()
     {
         QFETCH(bool, tray);
         QFETCH(bool, killFirst);
+        QFETCH(bool, atLogin);
         if (tray)
             QVERIFY(desktop->startTray());
-        QProcess* first = start();
-        Window panel = waitForPanel(first);
-        QVERIFY(panel != None);
-        QTRY_VERIFY(output(first).contains(sensorTried));
+        QProcess* first = start(QString(), QString(),
+                                atLogin ? QStringList(platform::autostartOption) : QStringList());
+        Window panel = None;
+        if (atLogin) {
+            // Hidden in the tray; without one, minimised: managed but unmapped.
+            QTRY_VERIFY(output(first).contains(sensorTried));
+            QTest::qWait(1000);
+            panel = x11::clientOfProcess(display, first->processId());
+            QCOMPARE(panel != None, !tray);
+            QVERIFY(panel == None || !x11::isViewable(display, panel));
+        } else {
+            panel = waitForPanel(first);
+            QVERIFY(panel != None);
+            QTRY_VERIFY(output(first).contains(sensorTried));
+        }
 
         if (killFirst) {
             kill(pid_t(first->processId()), SIGKILL);
@@ -127,15 +141,16 @@ private slots:
             QTRY_VERIFY(output(first).contains(sensorTried));
         }
 
-        // Out of sight: covered by another window, or minimised.
+        // Out of sight: covered by another window, or minimised (as a start at
+        // login already is).
         Window cover = None;
-        if (tray) {
+        if (tray && !atLogin) {
             cover =
                 XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1920, 1080, 0, 0, 0);
             XMapWindow(display, cover);
             XFlush(display);
             QTRY_COMPARE(x11::activeWindow(display), cover);
-        } else {
+        } else if (!atLogin) {
             XIconifyWindow(display, panel, DefaultScreen(display));
             XFlush(display);
             QTRY_VERIFY(!x11::isViewable(display, panel));
@@ -147,47 +162,13 @@ private slots:
         QCOMPARE(second->exitCode(), 0);
         QVERIFY2(!output(second).contains(sensorTried), output(second).constData());
 
+        if (atLogin)
+            panel = waitForPanel(first);
         QTRY_COMPARE(x11::activeWindow(display), panel);
         QVERIFY(x11::isViewable(display, panel));
         if (cover != None)
             QVERIFY(x11::isAbove(display, panel, cover));
         QCOMPARE(first->state(), QProcess::Running);
-    }
-
-    // In the tray when there is one, otherwise minimised; a start from the
-    // menu then brings the panel forward.
-    void startAtLoginStaysOutOfSight_data()
-    {
-        QTest::addColumn<bool>("tray");
-        QTest::newRow("tray") << true;
-        QTest::newRow("no tray") << false;
-    }
-    void startAtLoginStaysOutOfSight()
-    {
-        QFETCH(bool, tray);
-        if (tray)
-            QVERIFY(desktop->startTray());
-        QProcess* program = start(QString(), QString(), {platform::autostartOption});
-        QTRY_VERIFY(output(program).contains(sensorTried));
-        const auto minimised = [&](Window window) {
-            const std::vector<unsigned long> state = x11::items(display, window, "WM_STATE");
-            return !state.empty() && state[0] == IconicState;
-        };
-        Window panel = None;
-        if (tray) {
-            QTest::qWait(1000);
-            QCOMPARE(x11::clientOfProcess(display, program->processId()), None);
-        } else {
-            QTRY_VERIFY((panel = x11::clientOfProcess(display, program->processId())) != None &&
-                        minimised(panel));
-            QVERIFY(!x11::isViewable(display, panel));
-        }
-
-        QProcess* second = start();
-        QVERIFY(second->waitForFinished(10000));
-        panel = waitForPanel(program);
-        QVERIFY(panel != None);
-        QTRY_COMPARE(x11::activeWindow(display), panel);
     }
 
     void waylandSessionIsNamedOnce_data()
