@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The tray icon: the way back to the hidden panel and the way out.
+// The tray icon: the way back to the hidden panel, the choice to start at
+// login, and the way out.
 #include "app/constants.h"
 #include "app/mainwindow.h"
 #include "app/startatloginaction.h"

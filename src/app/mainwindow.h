@@ -32,7 +32,7 @@ public:
     SettingsKeeper* settings = nullptr;
     // The panel's widgets, built on this window; the widgets belong to it.
     Ui_MainWindow* ui = nullptr;
-    // The tray icon, its menu and the menu's two entries are children of
+    // The tray icon, its menu and the menu's entries are children of
     // this window.
     QAction* settingsAction = nullptr;
     QAction* quitAction = nullptr;
