@@ -11,6 +11,16 @@ install(FILES resources/icons/tessik-control.png
 # udev reads rules from /usr/lib/udev/rules.d (and /etc/udev/rules.d), not
 # from /usr/local; see README for installs under another prefix.
 install(FILES packaging/70-tessik-sensor.rules DESTINATION lib/udev/rules.d)
+# The session starts the program at every user's login. Desktops read
+# autostart entries from /etc/xdg, not from the prefix, so only a system
+# install (prefix /usr, as in the package) puts the entry there; an install
+# under /usr/local leaves /etc alone, and "Start at Login" in the tray menu
+# writes the user's own entry instead.
+install(CODE "
+    if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
+        file(INSTALL \"${PROJECT_SOURCE_DIR}/packaging/autostart/tessik-control.desktop\"
+             DESTINATION /etc/xdg/autostart)
+    endif()")
 
 # The manual page and the changelog go out compressed as Debian wants them:
 # gzip -9, with no name or time stamp in the header (-n) so that every build
@@ -63,7 +73,10 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt5multimedia5-plugins")
 # The fonts the panel is laid out for (src/app/appstyle.cpp).
 string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", fonts-crosextra-carlito, fonts-lato")
+# conffiles: a change the administrator makes to the autostart entry in /etc
+# survives upgrades.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+    ${PROJECT_SOURCE_DIR}/packaging/debian/conffiles
     ${PROJECT_SOURCE_DIR}/packaging/debian/postinst
     ${PROJECT_SOURCE_DIR}/packaging/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

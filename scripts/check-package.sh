@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Checks the install layout and the Debian package built from a build folder
 # (default ./build): the files land where the desktop looks for them, the
-# desktop entry and the AppStream metadata are valid, the manual page reads
-# cleanly, the package declares what it needs, and Debian's own checker,
-# lintian, finds nothing that has no reasoned override.
+# desktop entry, the autostart entry and the AppStream metadata are valid,
+# the manual page reads cleanly, the package declares what it needs, and
+# Debian's own checker, lintian, finds nothing that has no reasoned override.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir="$(realpath "${1:-build}")"
@@ -37,6 +37,7 @@ deb="$(ls -t "$build_dir"/tessik-control_*_amd64.deb | head -n 1)"
 contents="$(dpkg-deb --contents "$deb")"
 for f in ./usr/bin/tessik-control \
          ./usr/share/applications/tessik-control.desktop \
+         ./etc/xdg/autostart/tessik-control.desktop \
          ./usr/share/icons/hicolor/256x256/apps/tessik-control.png \
          ./usr/lib/udev/rules.d/70-tessik-sensor.rules \
          ./usr/share/doc/tessik-control/copyright \
@@ -70,6 +71,15 @@ grep -q "<release version=\"$version\"" packaging/tessik-control.metainfo.xml.in
 # What the package installs, read as a software centre and man(1) would.
 unpacked="$stage/unpacked"
 dpkg-deb --extract "$deb" "$unpacked"
+# The session starts the program at every login as the menu does, quietly,
+# but out of sight; the administrator's changes to the entry survive upgrades.
+autostart="$unpacked/etc/xdg/autostart/tessik-control.desktop"
+desktop-file-validate "$autostart" || fail "the autostart entry does not validate"
+menu_exec="$(grep '^Exec=' "$unpacked/usr/share/applications/tessik-control.desktop")"
+[ "$(grep '^Exec=' "$autostart")" = "$menu_exec --autostart" ] ||
+    fail "the autostart entry's Exec is not the menu's ($menu_exec) with --autostart"
+dpkg-deb --info "$deb" conffiles | grep -qx /etc/xdg/autostart/tessik-control.desktop ||
+    fail "$deb does not mark the autostart entry as a conffile"
 appstreamcli validate --no-net --strict \
     "$unpacked/usr/share/metainfo/tessik-control.metainfo.xml" >&2 ||
     fail "the AppStream metadata does not validate"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The alerts as the user meets them: the dispatch, the popup and its timer,
-// the live sample, the tray icon, and the window switch's key events as the
-// X server receives them.
+// the live sample, the tray icon and its menu, and the window switch's key
+// events as the X server receives them.
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "settings/settingskeeper.h"
@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QMenu>
+#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -233,9 +234,10 @@ private slots:
     {
         QMenu* menu = window->trayIcon->contextMenu();
         QVERIFY(menu != nullptr);
-        QCOMPARE(menu->actions().size(), 2);
+        QCOMPARE(menu->actions().size(), 3);
         QCOMPARE(menu->actions()[0]->text(), QString("&Settings"));
-        QCOMPARE(menu->actions()[1]->text(), QString("&Quit"));
+        QCOMPARE(menu->actions()[1]->text(), QString("Start at &Login"));
+        QCOMPARE(menu->actions()[2]->text(), QString("&Quit"));
         QCOMPARE(window->trayIcon->toolTip(), QString("Bralm Tessik Control"));
         QVERIFY(window->trayIcon->isVisible());
         QCOMPARE(window->windowIcon().cacheKey(), window->trayIcon->icon().cacheKey());
@@ -243,6 +245,71 @@ private slots:
         window->hide();
         menu->actions()[0]->trigger();
         QVERIFY(window->isVisible());
+    }
+
+    // The session's configuration folders: the user's, and two for the
+    // system, the second one with the package's entry when there is one.
+    // Every step is read back as the session would at the next login.
+    void startAtLoginRoundTrip_data()
+    {
+        QTest::addColumn<bool>("systemEntry");
+        QTest::addColumn<QByteArray>("userEntry");
+        QTest::addColumn<bool>("writable");
+        const QByteArray gnomeOff = "[Desktop Entry]\nType=Application\nName=Tessik Control\n"
+                                    "Exec=tessik-control\nX-GNOME-Autostart-enabled = false\n";
+        QTest::newRow("package's entry") << true << QByteArray() << true;
+        QTest::newRow("no system entry") << false << QByteArray() << true;
+        QTest::newRow("switched off in GNOME's settings") << true << gnomeOff << true;
+        QTest::newRow("configuration folder not writable") << false << QByteArray() << false;
+    }
+    void startAtLoginRoundTrip()
+    {
+        QFETCH(bool, systemEntry);
+        QFETCH(QByteArray, userEntry);
+        QFETCH(bool, writable);
+        QTemporaryDir config;
+        const QString home = config.path() + "/home", system = config.path() + "/xdg2/autostart";
+        QFile file(home + "/autostart/tessik-control.desktop");
+        qputenv("XDG_CONFIG_HOME", home.toUtf8());
+        qputenv("XDG_CONFIG_DIRS", (config.path() + "/xdg1:" + config.path() + "/xdg2").toUtf8());
+        QVERIFY(QDir().mkpath(home + "/autostart") && QDir().mkpath(system));
+        if (systemEntry)
+            QVERIFY(QFile::copy(TESSIK_AUTOSTART_ENTRY, system + "/tessik-control.desktop"));
+        if (!userEntry.isEmpty())
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(userEntry) > 0);
+        file.close();
+        if (!writable) // a file where the folder belongs
+            QVERIFY(QDir(home).removeRecursively() && QFile(home).open(QIODevice::WriteOnly));
+
+        QMenu* menu = window->trayIcon->contextMenu();
+        QAction* action = menu->actions()[1];
+        QSignalSpy refused(action, SIGNAL(refused(QString)));
+        emit menu->aboutToShow();
+        QCOMPARE(action->isChecked(), systemEntry && userEntry.isEmpty());
+        for (bool start : {true, false, true}) {
+            if (action->isChecked() != start)
+                action->trigger();
+            emit menu->aboutToShow();
+            if (!writable) {
+                QVERIFY(!action->isChecked());
+                QVERIFY(refused.size() == 1 && refused[0][0].toString().contains(home));
+                return;
+            }
+            QCOMPARE(action->isChecked(), start);
+            QCOMPARE(refused.size(), 0);
+            // The user's own entry only where the system's says otherwise.
+            QCOMPARE(file.exists(), start != systemEntry);
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray text = file.readAll();
+            file.close();
+            QCOMPARE(text.contains("\nHidden=true\n"), !start);
+            const QByteArray program = QCoreApplication::applicationFilePath().toUtf8();
+            QVERIFY2(text.contains(" \"" + program + "\" --autostart\n"), text.constData());
+            QProcess validate;
+            validate.start("desktop-file-validate", {file.fileName()});
+            QVERIFY(validate.waitForFinished() && validate.exitCode() == 0);
+        }
     }
 
     void trayActivation_data()

@@ -2,7 +2,9 @@
 // The real tessik-control on a private desktop (X server and openbox, with
 // or without a tray): a second start brings the running panel forward and
 // ends without touching the sensor, also after a killed instance left its
-// lock and socket behind; a Wayland session is named once at start.
+// lock and socket behind, and after a start at login that stayed out of
+// sight; a Wayland session is named once at start.
+#include "platform/autostart.h"
 #include "support/privatedesktop.h"
 #include "support/x11properties.h"
 
@@ -32,7 +34,8 @@ private:
     Display* display = nullptr;
     std::vector<std::unique_ptr<QProcess>> programs;
 
-    QProcess* start(const QString& variable = QString(), const QString& value = QString())
+    QProcess* start(const QString& variable = QString(), const QString& value = QString(),
+                    const QStringList& arguments = QStringList())
     {
         auto program = std::make_unique<QProcess>();
         QProcessEnvironment environment = desktop->environment();
@@ -44,7 +47,7 @@ private:
         program->setObjectName(
             QString("%1/program%2.log").arg(desktop->runtimeDirectory()).arg(programs.size()));
         program->setStandardErrorFile(program->objectName());
-        program->start(TESSIK_PROGRAM, QStringList());
+        program->start(TESSIK_PROGRAM, arguments);
         programs.push_back(std::move(program));
         return programs.back().get();
     }
@@ -96,20 +99,35 @@ private slots:
     {
         QTest::addColumn<bool>("tray");
         QTest::addColumn<bool>("killFirst");
-        QTest::newRow("no tray, panel minimised") << false << false;
-        QTest::newRow("tray, panel covered") << true << false;
-        QTest::newRow("after a killed instance") << false << true;
+        QTest::addColumn<bool>("atLogin");
+        QTest::newRow("no tray, panel minimised") << false << false << false;
+        QTest::newRow("tray, panel covered") << true << false << false;
+        QTest::newRow("after a killed instance") << false << true << false;
+        QTest::newRow("started at login into the tray") << true << false << true;
+        QTest::newRow("started at login without a tray") << false << false << true;
     }
     void secondStartBringsThePanelForward()
     {
         QFETCH(bool, tray);
         QFETCH(bool, killFirst);
+        QFETCH(bool, atLogin);
         if (tray)
             QVERIFY(desktop->startTray());
-        QProcess* first = start();
-        Window panel = waitForPanel(first);
-        QVERIFY(panel != None);
-        QTRY_VERIFY(output(first).contains(sensorTried));
+        QProcess* first = start(QString(), QString(),
+                                atLogin ? QStringList(platform::autostartOption) : QStringList());
+        Window panel = None;
+        if (atLogin) {
+            // Hidden in the tray; without one, minimised: managed but unmapped.
+            QTRY_VERIFY(output(first).contains(sensorTried));
+            QTest::qWait(1000);
+            panel = x11::clientOfProcess(display, first->processId());
+            QCOMPARE(panel != None, !tray);
+            QVERIFY(panel == None || !x11::isViewable(display, panel));
+        } else {
+            panel = waitForPanel(first);
+            QVERIFY(panel != None);
+            QTRY_VERIFY(output(first).contains(sensorTried));
+        }
 
         if (killFirst) {
             kill(pid_t(first->processId()), SIGKILL);
@@ -123,15 +141,16 @@ private slots:
             QTRY_VERIFY(output(first).contains(sensorTried));
         }
 
-        // Out of sight: covered by another window, or minimised.
+        // Out of sight: covered by another window, or minimised (as a start at
+        // login already is).
         Window cover = None;
-        if (tray) {
+        if (tray && !atLogin) {
             cover =
                 XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1920, 1080, 0, 0, 0);
             XMapWindow(display, cover);
             XFlush(display);
             QTRY_COMPARE(x11::activeWindow(display), cover);
-        } else {
+        } else if (!atLogin) {
             XIconifyWindow(display, panel, DefaultScreen(display));
             XFlush(display);
             QTRY_VERIFY(!x11::isViewable(display, panel));
@@ -143,6 +162,8 @@ private slots:
         QCOMPARE(second->exitCode(), 0);
         QVERIFY2(!output(second).contains(sensorTried), output(second).constData());
 
+        if (atLogin)
+            panel = waitForPanel(first);
         QTRY_COMPARE(x11::activeWindow(display), panel);
         QVERIFY(x11::isViewable(display, panel));
         if (cover != None)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The tray icon: the way back to the hidden panel and the way out.
+// The tray icon: the way back to the hidden panel, the choice to start at
+// login, and the way out.
 #include "app/constants.h"
 #include "app/mainwindow.h"
+#include "app/startatloginaction.h"
 
 #include <QAction>
 #include <QIcon>
@@ -19,6 +21,12 @@ void MainWindow::createTrayIcon()
 {
     trayMenu = new QMenu(this);
     trayMenu->addAction(settingsAction);
+    auto* startAtLogin = new StartAtLoginAction(this);
+    connect(trayMenu, &QMenu::aboutToShow, startAtLogin, &StartAtLoginAction::refresh);
+    connect(startAtLogin, &StartAtLoginAction::refused, this, [this](const QString& message) {
+        trayIcon->showMessage(appTitle, message, QSystemTrayIcon::Warning);
+    });
+    trayMenu->addAction(startAtLogin);
     trayMenu->addAction(quitAction);
 
     trayIcon = new QSystemTrayIcon(this);

@@ -4,6 +4,7 @@
 #include "app/sensorsource.h"
 #include "app/singleinstance.h"
 #include "app/windowsystem.h"
+#include "platform/autostart.h"
 #include "platform/platform.h"
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
@@ -31,7 +32,11 @@ int main(int argc, char* argv[])
     MainWindow window;
     QObject::connect(&instance, &SingleInstance::showRequested, &window, &MainWindow::showPanel);
     platform::reportSessionLimits();
-    window.show();
+    // Started by the session at login: into the tray, not over the desktop.
+    if (app.arguments().contains(platform::autostartOption))
+        window.hidePanel();
+    else
+        window.show();
     window.loadControls(StoredSettings);
     // Kept apart from the bar's passing messages.
     window.statusBar()->addPermanentWidget(new QLabel(QString::fromUtf8(sensorSourceNote())));

@@ -32,7 +32,7 @@ public:
     SettingsKeeper* settings = nullptr;
     // The panel's widgets, built on this window; the widgets belong to it.
     Ui_MainWindow* ui = nullptr;
-    // The tray icon, its menu and the menu's two entries are children of
+    // The tray icon, its menu and the menu's entries are children of
     // this window.
     QAction* settingsAction = nullptr;
     QAction* quitAction = nullptr;
@@ -53,6 +53,9 @@ public:
     void activateAlert(bool test);
     // Brings the panel back: shown, raised and given the keyboard focus.
     void showPanel();
+    // Hides the panel into the tray, or minimises it when there is no tray
+    // to bring it back from.
+    void hidePanel();
     // Called by the sensor loop on every tick.
     void showSensorValues(unsigned int baseline, unsigned int raw, unsigned int filtered, int a,
                           int b);
@@ -94,9 +97,6 @@ private:
     void connectPanel();
     void createTrayActions();
     void createTrayIcon();
-    // Hides the panel into the tray, or minimises it when there is no tray
-    // to bring it back from.
-    void hidePanel();
     void setupPopup();
     // A full-screen alert that no notification server took: the tray's
     // balloon, or the popup when there is no tray either.

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The Windows layer against user32, built with mingw-w64 and run under Wine
-// (see runwine.sh). Qt is not available for Windows here, so the checks print
+// The Windows layer against user32 and the registry, built with mingw-w64
+// and run under Wine (see runwine.sh). Qt is not available for Windows here, so the checks print
 // one "ok" or "not ok" line each and the exit code counts the failures.
 // It types Windows+D and Windows+E: never run it on a real desktop.
+#include "platform/autostart.h"
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -245,6 +246,42 @@ void checkFullScreen()
         check(false, "full screen: no foreground window", "a window is still in front");
 }
 
+const wchar_t runKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t approvalKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+const wchar_t valueName[] = L"Tessik Control";
+
+// The command the Run key gives for the program; empty when there is none.
+std::wstring runCommand()
+{
+    wchar_t command[1024] = L"";
+    DWORD size = sizeof command;
+    RegGetValueW(HKEY_CURRENT_USER, runKey, valueName, RRF_RT_REG_SZ, nullptr, command, &size);
+    return command;
+}
+
+// On, off and on again, the last time over Task Manager's switch.
+void checkStartAtLogin()
+{
+    check(platform::setStartsAtLogin(false).empty() && !platform::startsAtLogin(),
+          "start at login: off at first");
+    const BYTE switchedOff[12] = {3};
+    for (bool start : {true, false, true}) {
+        const std::string problem = platform::setStartsAtLogin(start);
+        check(problem.empty() && platform::startsAtLogin() == start,
+              std::string("start at login: ") + (start ? "on" : "off"), problem);
+        RegSetKeyValueW(HKEY_CURRENT_USER, approvalKey, valueName, REG_BINARY, switchedOff,
+                        sizeof switchedOff);
+        check(!platform::startsAtLogin(), "start at login: switched off in Task Manager");
+    }
+    wchar_t program[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    check(runCommand() == L"\"" + std::wstring(program) + L"\" --autostart",
+          "start at login: the Run key starts this program out of sight");
+    platform::setStartsAtLogin(false);
+    check(runCommand().empty(), "start at login: off removes the Run key's value");
+}
+
 } // namespace
 
 int main()
@@ -252,6 +289,7 @@ int main()
     registerWindowClass();
     checkKeyStrokes();
     checkFullScreen();
+    checkStartAtLogin();
     std::printf("%d failed\n", failures);
     return failures == 0 ? 0 : 1;
 }
