@@ -110,7 +110,8 @@ void DataProcessor::lookForSensor()
     if (look->started() || --ticksUntilLook > 0)
         return;
     ticksUntilLook = ticksBetweenLooks;
-    look->start(failingNode, --looksUntilRetry <= 0);
+    looksUntilRetry = std::max(looksUntilRetry - 1, 0);
+    look->start(failingNode, looksUntilRetry == 0);
 }
 
 void DataProcessor::takeLook()
