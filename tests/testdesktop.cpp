@@ -189,14 +189,14 @@ private slots:
         QTRY_VERIFY(platform::foregroundIsFullScreen());
 
         const int seen = desktop.notificationsSeen().count("member=Notify");
+        // The expiry is the call's last argument: when it is there, the whole
+        // call is.
+        const auto lastCall = [&] {
+            const QByteArray all = desktop.notificationsSeen();
+            return all.mid(all.lastIndexOf("member=Notify"));
+        };
         window->activateAlert(false);
         if (road == "notification") {
-            // The expiry is the call's last argument: when it is there, the
-            // whole call is.
-            const auto lastCall = [&] {
-                const QByteArray all = desktop.notificationsSeen();
-                return all.mid(all.lastIndexOf("member=Notify"));
-            };
             QTRY_VERIFY(desktop.notificationsSeen().count("member=Notify") == seen + 1 &&
                         lastCall().contains("int32 2000"));
             for (const char* part : {"string \"Bralm Tessik\"", "string \"Motion Alert!\"",
@@ -210,6 +210,30 @@ private slots:
         QCOMPARE(window->popup->isVisible(), road == "popup");
         if (road == "popup")
             QTRY_VERIFY(x11::isAbove(display, xid(window->popup), xid(&game)));
+        if (road != "notification")
+            return;
+
+        // The next alert replaces this one instead of piling up in the
+        // server's history: it names the id the server returned.
+        window->activateAlert(false);
+        QTRY_VERIFY(desktop.notificationsSeen().count("member=Notify") == seen + 2 &&
+                    lastCall().contains("int32 2000"));
+        const QString all = QString::fromUtf8(desktop.notificationsSeen());
+        const QRegularExpression notify(
+            "sender=(\\S+) -> destination=org.freedesktop.Notifications "
+            "serial=(\\d+) .*member=Notify\n.*\n   uint32 (\\d+)");
+        QRegularExpressionMatchIterator calls = notify.globalMatch(all);
+        QRegularExpressionMatch first;
+        QRegularExpressionMatch second;
+        while (calls.hasNext()) {
+            first = second;
+            second = calls.next();
+        }
+        const QRegularExpression reply(
+            QString("-> destination=%1 serial=\\d+ reply_serial=%2\n   uint32 (\\d+)")
+                .arg(QRegularExpression::escape(first.captured(1)), first.captured(2)));
+        QCOMPARE(second.captured(3), reply.match(all).captured(1));
+        QVERIFY(second.captured(3).toUInt() != 0);
     }
 
     void popupIsAnAlertNotAWindow()

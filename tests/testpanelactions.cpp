@@ -344,23 +344,30 @@ private slots:
     // that refuses the edits keeps them live in the panel and in memory.
     void everySaveReportsItsOwnOutcome_data()
     {
-        QTest::addColumn<bool>("damaged");
+        QTest::addColumn<QByteArray>("oldFile");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("writable") << false << false;
-        QTest::newRow("refused after a good save") << false << true;
-        QTest::newRow("damaged file") << true << false;
-        QTest::newRow("damaged file, refused after a good save") << true << true;
+        QTest::addColumn<bool>("goodSaveFirst");
+        const QByteArray damaged = "[General\nalertEnabled=maybe\n\xff\xfe\x01=\x02\n";
+        // Read only when the save writes the whole file back.
+        const QByteArray damagedElsewhere = "[General]\nalertEnabled=true\n[Other]\n\\=1\n";
+        QTest::newRow("writable") << QByteArray() << false << false;
+        QTest::newRow("refused after a good save") << QByteArray() << true << true;
+        QTest::newRow("damaged file") << damaged << false << false;
+        QTest::newRow("damaged file, refused after a good save") << damaged << true << true;
+        QTest::newRow("damaged in another section") << damagedElsewhere << false << false;
+        QTest::newRow("damaged in another section, refused") << damagedElsewhere << true << false;
     }
     void everySaveReportsItsOwnOutcome()
     {
-        QFETCH(bool, damaged);
+        QFETCH(QByteArray, oldFile);
         QFETCH(bool, refused);
+        QFETCH(bool, goodSaveFirst);
         const QString path = SettingsKeeper().fileName();
-        if (damaged) {
+        if (!oldFile.isEmpty()) {
             QDir().mkpath(QFileInfo(path).path());
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("[General\nalertEnabled=maybe\n\xff\xfe\x01=\x02\n");
+            file.write(oldFile);
         }
         startPanel();
         QSpinBox* visibleTime = child<QSpinBox>(*window, "PopupTimeSpinBox");
@@ -372,12 +379,13 @@ private slots:
                                            QByteArray::number(visibleTime->value()));
         };
         std::optional<FullDisk> fullDisk;
-        if (refused) {
+        if (goodSaveFirst) {
             visibleTime->setValue(7);
             QTest::mouseClick(child<QPushButton>(*window, "ApplyButton"), Qt::LeftButton);
             QVERIFY(stored());
-            fullDisk.emplace();
         }
+        if (refused)
+            fullDisk.emplace();
 
         const QStringList failure =
             refused ? QStringList{"writecheck fail", "Settings save fail"} : QStringList{};

@@ -94,6 +94,8 @@ private slots:
     void unpluggedSensorIsReportedOnce()
     {
         DataProcessor dp(window.get());
+        fakehid::queueReading(511);
+        pollOnce(dp);
         fakehid::unplug();
         MessageCapture log;
         for (int i = 0; i < 3 * DataProcessor::ticksBetweenLooks; ++i) {
@@ -103,7 +105,7 @@ private slots:
         QCOMPARE(log.messages(),
                  (QStringList{"Unable to read()\n",
                               "Sensor not connected; looking for it every second"}));
-        QCOMPARE(fakehid::callsTo("hid_read").size(), size_t(2)); // probe read, failed read
+        QCOMPARE(fakehid::callsTo("hid_read").size(), size_t(3)); // probe, reading, failed read
         QCOMPARE(fakehid::state().openHandles, 0);
     }
 

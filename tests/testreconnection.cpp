@@ -7,6 +7,7 @@
 #include "mock/polltick.h"
 #include "sensor/dataprocessor.h"
 #include "sensor/sensorlink.h"
+#include "sensor/sensorlook.h"
 #include "settings/settingskeeper.h"
 #include "support/messagecapture.h"
 
@@ -34,7 +35,7 @@ private:
     static int ticksUntilReading(DataProcessor& dp, int limit)
     {
         for (int t = 1; t <= limit; ++t) {
-            if (dp.link->device)
+            if (dp.link->device || dp.look->over())
                 fakehid::queueReading(511);
             pollOnce(dp);
             if (dp.rawValue == 511)
@@ -63,16 +64,26 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<int>("opensToFail");
         QTest::addColumn<QString>("resetDuring");
+        QTest::addColumn<int>("failingSeconds"); // opened but never read before the unplug
         QTest::addColumn<int>("firstReadingTick");
 
         // A present sensor is lost on the first tick, looked for from then on.
-        QTest::newRow("missing at start") << false << 0 << "/dev/hidraw0" << 0 << "" << look + 1;
+        QTest::newRow("missing at start")
+            << false << 0 << "/dev/hidraw0" << 0 << "" << 0 << look + 1;
         QTest::newRow("unplugged for 3 s")
-            << true << 3 * look << "/dev/hidraw0" << 0 << "" << 3 * look + 2;
-        QTest::newRow("resume, new node") << true << 0 << "/dev/hidraw4" << 0 << "" << look + 2;
-        QTest::newRow("open fails once") << false << 0 << "/dev/hidraw0" << 1 << "" << 2 * look + 1;
+            << true << 3 * look << "/dev/hidraw0" << 0 << "" << 0 << 3 * look + 2;
+        QTest::newRow("resume, new node")
+            << true << 0 << "/dev/hidraw4" << 0 << "" << 0 << look + 2;
+        QTest::newRow("open fails once")
+            << false << 0 << "/dev/hidraw0" << 1 << "" << 0 << 2 * look + 1;
         QTest::newRow("reset in the exchange")
-            << false << 0 << "/dev/hidraw0" << 0 << "hid_send_feature_report" << 2 * look + 2;
+            << false << 0 << "/dev/hidraw0" << 0 << "hid_send_feature_report" << 0 << 2 * look + 2;
+        // However long a sensor that fails is held back, a replug is found
+        // at the next look, 8 ticks after it here.
+        QTest::newRow("replugged while held back")
+            << true << look << "/dev/hidraw0" << 0 << "" << 70 << look + 8;
+        QTest::newRow("held back, back on a new node")
+            << true << 0 << "/dev/hidraw6" << 0 << "" << 70 << 8;
     }
     void sensorIsFoundAgain()
     {
@@ -81,9 +92,16 @@ private slots:
         QFETCH(QString, path);
         QFETCH(int, opensToFail);
         QFETCH(QString, resetDuring);
+        QFETCH(int, failingSeconds);
         QFETCH(int, firstReadingTick);
         fakehid::state().sensorPresent = presentAtStart;
+        if (failingSeconds > 0) {
+            fakehid::plugIn("/dev/hidraw0");
+            fakehid::state().unplugged = true; // listed and opened, but every read fails
+        }
         DataProcessor dp(window.get());
+        for (int t = 0; t < failingSeconds * look; ++t)
+            pollOnce(dp);
         fakehid::unplug();
         for (int t = 0; t < ticksAway; ++t)
             pollOnce(dp);
@@ -109,22 +127,83 @@ private slots:
         MessageCapture log;
         DataProcessor dp(window.get());
         const QStringList atStart = log.messages();
-        QCOMPARE(atStart.count("Sensor connected"), 1);
-        QCOMPARE(atStart.last(), QString("Sensor connected"));
 
-        // A long report leaves bytes 5 to 16 in the buffer.
+        // Connected with its first reading. A long report leaves bytes 5 to
+        // 16 in the buffer.
         fakehid::queueReport(fakehid::Bytes(20, 0x77));
         pollOnce(dp);
+        QCOMPARE(log.messages(), atStart + QStringList{"Sensor connected"});
         fakehid::unplug();
         fakehid::plugIn("/dev/hidraw0");
         log.clear();
         pollOnce(dp);
-        for (int t = 0; t < look && !dp.link->device; ++t)
+        for (int t = 0; t < look && !dp.look->over(); ++t)
             pollOnce(dp);
         // The exchange without the six lines that list the mouse.
         QCOMPARE(log.messages(), (QStringList{"Unable to read()\n", lostLine} + atStart.mid(6)));
         const auto featureReports = fakehid::callsTo("hid_send_feature_report");
         QCOMPARE(featureReports.back().data, featureReports.front().data);
+    }
+
+    // A sensor that takes 5 s to hand back its feature report, as one that does
+    // not answer does up to the USB timeout: the poll timer keeps its beat
+    // while it is looked for.
+    void aSlowSensorNeverHoldsUpThePoll()
+    {
+        fakehid::state().sensorPresent = false;
+        DataProcessor dp(window.get());
+        fakehid::plugIn("/dev/hidraw0");
+        fakehid::state().featureReportDelayMs = 5000;
+        QElapsedTimer clock;
+        clock.start();
+        qint64 lastTick = 0;
+        qint64 longestGap = 0;
+        connect(dp.pollTimer, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, clock.elapsed() - lastTick);
+            lastTick = clock.elapsed();
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(dp.link->device, 10000);
+        qInfo("longest gap between ticks: %lld ms", longestGap);
+        QVERIFY2(longestGap < 1000, qPrintable(QString::number(longestGap)));
+    }
+
+    // A sensor that opens but never gives a reading: tried again after 1, 2,
+    // 4 ... 30 s, in one line each time, and never shown as connected; once
+    // it answers, a new failure is tried again after 1 s.
+    void aSensorThatNeverAnswersIsTriedLessAndLess()
+    {
+        fakehid::plugIn("/dev/hidraw0");
+        fakehid::state().unplugged = true; // listed and opened, but every read fails
+        DataProcessor dp(window.get());
+        QSignalSpy changes(&dp, &DataProcessor::sensorConnectionChanged);
+        MessageCapture log;
+        std::vector<int> openedAt;
+        for (int t = 1; t <= 200 * look; ++t) {
+            const int opens = fakehid::state().opens;
+            pollOnce(dp);
+            if (fakehid::state().opens != opens)
+                openedAt.push_back(t);
+        }
+        const QList<int> waits{1, 2, 4, 8, 16, 30, 30, 30, 30, 30, 30};
+        QStringList said{"Unable to read()\n"};
+        for (int wait : waits)
+            said << QString("Sensor gives no reading; trying it again in %1 s").arg(wait);
+        QCOMPARE(log.messages(), said);
+        QCOMPARE(openedAt.size(), size_t(10));
+        QCOMPARE(openedAt.front(), look + 1);
+        for (size_t i = 1; i < openedAt.size(); ++i)
+            QCOMPARE(openedAt[i] - openedAt[i - 1], waits[int(i)] * look + 1);
+        QCOMPARE(changes.count(), 0);
+        QCOMPARE(window->trayIcon->toolTip(),
+                 QString("Bralm Tessik Control\nSensor not connected"));
+
+        fakehid::state().unplugged = false;
+        QVERIFY(ticksUntilReading(dp, 31 * look) > 0);
+        QCOMPARE(changes.count(), 1);
+        fakehid::state().unplugged = true;
+        for (int t = 0; t < look + 2; ++t)
+            pollOnce(dp);
+        QCOMPARE(log.messages().last(), QString("Sensor gives no reading; trying it again in 1 s"));
     }
 
     void warmUpRestartsButTheBaselineStays()
@@ -167,9 +246,15 @@ private slots:
         QCOMPARE(shown, icon.pixmap(size, QIcon::Disabled).toImage());
         QVERIFY(shown != icon.pixmap(size).toImage());
 
+        // Open but not read yet is not connected.
         fakehid::plugIn("/dev/hidraw0");
-        for (int t = 0; t < look; ++t)
+        for (int t = 0; t <= look; ++t)
             pollOnce(dp);
+        QVERIFY(dp.link->device);
+        QCOMPARE(window->trayIcon->toolTip(),
+                 QString("Bralm Tessik Control\nSensor not connected"));
+        fakehid::queueReading(511);
+        pollOnce(dp);
         QCOMPARE(window->trayIcon->toolTip(), QString(appTitle));
         QCOMPARE(window->trayIcon->icon().cacheKey(), icon.cacheKey());
     }

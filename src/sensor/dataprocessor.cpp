@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 #include "sensor/kalmanfilter.h"
 #include "sensor/sensorlink.h"
+#include "sensor/sensorlook.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -12,18 +13,26 @@
 #include <cstdint>
 #include <limits>
 
+namespace {
+const char lostLine[] = "Sensor not connected; looking for it every second";
+} // namespace
+
 DataProcessor::DataProcessor(MainWindow* window)
-    : QObject(nullptr), link(new SensorLink), mainWindow(window)
+    : QObject(nullptr), link(new SensorLink), look(new SensorLook), mainWindow(window)
 {
     connect(this, &DataProcessor::sensorConnectionChanged, window,
             &MainWindow::showSensorConnection);
     link->listDevices();
     if (link->openDevice() != 0) {
         qDebug() << "USB open error";
-        loseSensor();
+        qDebug() << lostLine;
+        ticksUntilLook = ticksBetweenLooks;
     } else {
-        announceSensor();
+        // Where to hold it back should it give no reading.
+        openNode = link->listedPath();
     }
+    // Connected only from its first good reading.
+    emit sensorConnectionChanged(false);
     startPolling();
 
     historyPos = 0;
@@ -36,6 +45,8 @@ DataProcessor::DataProcessor(MainWindow* window)
 
 DataProcessor::~DataProcessor()
 {
+    // A look still running ends before the library does.
+    delete look;
     link->closeDevice();
     delete filter;
     delete link;
@@ -50,11 +61,15 @@ void DataProcessor::startPolling()
 
 void DataProcessor::pollUSB()
 {
+    if (look->over())
+        takeLook();
     int raw = noReading;
     int filtered = noReading;
     const bool open = link->device != nullptr;
     const int status = link->readSample(rawValue);
     if (status == SensorLink::ReadOk) {
+        if (!connected)
+            announceSensor();
         raw = rawValue;
         filtered = detectMotion(rawValue);
     } else {
@@ -71,27 +86,62 @@ void DataProcessor::pollUSB()
 void DataProcessor::loseSensor()
 {
     link->dropDevice();
-    qDebug() << "Sensor not connected; looking for it every second";
     ticksUntilLook = ticksBetweenLooks;
+    if (!connected) {
+        backOff();
+        return;
+    }
+    connected = false;
+    qDebug() << lostLine;
     emit sensorConnectionChanged(false);
+}
+
+void DataProcessor::backOff()
+{
+    failingNode = openNode;
+    ++failedAttempts;
+    looksUntilRetry = std::min(1 << std::min(failedAttempts - 1, 5), longestRetryLooks);
+    qDebug().noquote()
+        << QString("Sensor gives no reading; trying it again in %1 s").arg(looksUntilRetry);
 }
 
 void DataProcessor::lookForSensor()
 {
-    if (--ticksUntilLook > 0)
+    if (look->started() || --ticksUntilLook > 0)
         return;
     ticksUntilLook = ticksBetweenLooks;
-    if (link->findDevice() != 0)
+    looksUntilRetry = std::max(looksUntilRetry - 1, 0);
+    look->start(failingNode, looksUntilRetry == 0);
+}
+
+void DataProcessor::takeLook()
+{
+    const SensorLook::Outcome found = look->take(*link);
+    // Gone from the listing, or back on another node: a replug, tried at once
+    // and described in full.
+    if (found.path != failingNode)
+        forgetFailures();
+    if (!found.opened)
         return;
+    openNode = found.path;
     // The first readings after a replug must not alert; the learned
     // baseline stays.
     warmedUp = 0;
     warmUpCount = 0;
-    announceSensor();
+}
+
+void DataProcessor::forgetFailures()
+{
+    failingNode.clear();
+    failedAttempts = 0;
+    looksUntilRetry = 0;
 }
 
 void DataProcessor::announceSensor()
 {
+    connected = true;
+    forgetFailures();
+    link->quiet = false;
     qDebug() << "Sensor connected";
     emit sensorConnectionChanged(true);
 }

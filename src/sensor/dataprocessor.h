@@ -4,16 +4,20 @@
 
 #include <QObject>
 
+#include <string>
+
 class KalmanFilter;
 class MainWindow;
 class QTimer;
 class SensorLink;
+class SensorLook;
 
 // Owns the sensor link and the 10 ms poll loop that drives the whole program:
 // every tick reads at most one sample, runs the motion detector on it, hands
 // the values to the main window and advances the window's alert hold counter.
 // A sensor that is missing or stops answering is looked for about once a
-// second until it is back.
+// second, off the poll timer's thread, until it is back; one that opens but
+// gives no reading is tried again after 1, 2, 4 ... up to 30 s.
 class DataProcessor : public QObject
 {
     Q_OBJECT
@@ -27,6 +31,9 @@ public:
     static constexpr int pollIntervalMs = 10;
     // Ticks from one look for a missing sensor to the next: about a second.
     static constexpr int ticksBetweenLooks = 1000 / pollIntervalMs;
+    // The longest wait, in looks, before a sensor that keeps failing is
+    // opened again.
+    static constexpr int longestRetryLooks = 30;
     static constexpr int historySize = 600;
     static constexpr int histogramSize = 1024;
     // Readings recorded after start, or after the sensor is found again,
@@ -38,6 +45,8 @@ public:
 
     int rawValue = noReading;
     SensorLink* link = nullptr;
+    // The look for a missing sensor, running or over but not yet taken.
+    SensorLook* look = nullptr;
     MainWindow* mainWindow = nullptr;
     QTimer* pollTimer = nullptr;
 
@@ -51,6 +60,14 @@ public:
     unsigned int warmUpCount = 0;
     // Ticks left until the next look for a missing sensor.
     int ticksUntilLook = 0;
+    // Set by the first good reading after an open, cleared when it is lost.
+    bool connected = false;
+    // The node of the open sensor, and of one that keeps failing with the
+    // attempts in a row that failed there and the looks left until the next.
+    std::string openNode;
+    std::string failingNode;
+    int failedAttempts = 0;
+    int looksUntilRetry = 0;
 
     // Filters one reading, learns the baseline and raises an alert on motion;
     // returns the filtered value.
@@ -69,8 +86,14 @@ private:
     void startPolling();
     // Closes a sensor that could not be read and starts looking for it.
     void loseSensor();
-    // Counts down a missing sensor's ticks and looks for it once a second.
+    // Counts a failed attempt on the open node and waits longer for the next.
+    void backOff();
+    // Counts down a missing sensor's ticks and starts a look once a second.
     void lookForSensor();
+    // Takes a look's outcome, and the handle of a sensor it opened.
+    void takeLook();
+    // A good reading, or a replug: the next attempt comes at once.
+    void forgetFailures();
     void announceSensor();
     void resetHistogram();
     void advanceAlertHold();

@@ -67,14 +67,17 @@ int SensorLink::openDevice()
     return 0;
 }
 
-int SensorLink::findDevice()
+std::string SensorLink::listedPath()
 {
-    // After a resume the sensor comes back on a new device node: open the
-    // one listed now, never a remembered path.
     hid_device_info* found = hid_enumerate(vendorId, productId);
-    if (found)
-        device = hid_open_path(found->path);
+    const std::string path = found && found->path ? found->path : "";
     hid_free_enumeration(found);
+    return path;
+}
+
+int SensorLink::openPath(const std::string& path)
+{
+    device = hid_open_path(path.c_str());
     if (!device)
         return 1;
     // Polling leaves the last input report in the buffer; the exchange must
@@ -91,8 +94,8 @@ void SensorLink::exchangeOpeningReports()
         textBuffer[0] = 0;
         lastResult = read();
         if (lastResult < 0)
-            qDebug() << failure;
-        qDebug() << label << wideText(textBuffer, textBufferSize);
+            log() << failure;
+        log() << label << wideText(textBuffer, textBufferSize);
     };
     logString([this] { return hid_get_manufacturer_string(device, textBuffer, textBufferSize); },
               "Unable to read manufacturer string", "Manufacturer String: ");
@@ -100,7 +103,7 @@ void SensorLink::exchangeOpeningReports()
               "Unable to read product string", "Product String: ");
     logString([this] { return hid_get_serial_number_string(device, textBuffer, textBufferSize); },
               "Unable to read serial number string", "Serial Number String: ");
-    qDebug() << "\n";
+    log() << "\n";
     logString([this] { return hid_get_indexed_string(device, 1, textBuffer, textBufferSize); },
               "Unable to read indexed string 1", "Indexed String 1: ");
 
@@ -114,20 +117,20 @@ void SensorLink::exchangeOpeningReports()
     std::memcpy(receiveBuffer, featureHeader, sizeof featureHeader);
     lastResult = hid_send_feature_report(device, receiveBuffer, reportLength);
     if (lastResult < 0)
-        qDebug() << "Unable to send a feature report.";
+        log() << "Unable to send a feature report.";
 
     std::memset(receiveBuffer, 0, sizeof receiveBuffer);
     receiveBuffer[0] = 0x02;
     lastResult = hid_get_feature_report(device, receiveBuffer, sizeof receiveBuffer);
     if (lastResult < 0) {
-        qDebug() << "Unable to get a feature report.";
-        qDebug() << wideText(hid_error(device));
+        log() << "Unable to get a feature report.";
+        log() << wideText(hid_error(device));
     } else {
-        qDebug() << "Feature Report   ";
+        log() << "Feature Report   ";
         const int received = std::min(lastResult, bufferSize);
         for (int i = 0; i < received; ++i)
-            qDebug() << static_cast<int>(receiveBuffer[i]);
-        qDebug() << "\n";
+            log() << static_cast<int>(receiveBuffer[i]);
+        log() << "\n";
     }
 
     // The two output reports differ only in byte 1; the rest stays zero.
@@ -136,8 +139,8 @@ void SensorLink::exchangeOpeningReports()
         receiveBuffer[1] = command;
         lastResult = hid_write(device, receiveBuffer, reportLength);
         if (lastResult < 0) {
-            qDebug() << failure;
-            qDebug() << "Error: " << wideText(hid_error(device));
+            log() << failure;
+            log() << "Error: " << wideText(hid_error(device));
         }
     };
     std::memset(receiveBuffer, 0, sizeof receiveBuffer);

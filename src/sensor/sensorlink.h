@@ -4,7 +4,11 @@
 
 #include <hidapi.h>
 
+#include <QDebug>
+#include <QString>
+
 #include <cwchar>
+#include <string>
 
 // The one hidapi device handle of the motion sensor (vendor 0x2047,
 // product 0x0301). This is the only place in the program that calls hidapi.
@@ -28,10 +32,14 @@ public:
 
     int listDevices();
     int openDevice();
-    // Looks for the sensor again without a word: lists devices of its vendor
-    // and product and opens the first one listed. Once open, runs the opening
-    // exchange with its messages and returns 0; 1 while it cannot be had.
-    int findDevice();
+    // The device node of the first sensor listed, "" while none is; says
+    // nothing. After a resume the sensor comes back on a new node.
+    std::string listedPath();
+    // Opens the sensor on that node without a word and runs the opening
+    // exchange; returns 0, or 1 when it cannot be opened.
+    int openPath(const std::string& path);
+    // Takes over the handle another link opened.
+    void takeDevice(SensorLink& other);
     // One non-blocking read; on ReadOk, out holds the reading from bytes 2
     // (low) and 3 (high) of the report.
     int readSample(int& out);
@@ -45,8 +53,14 @@ public:
     unsigned char receiveBuffer[bufferSize] = {};
     wchar_t textBuffer[textBufferSize] = {};
     hid_device* device = nullptr;
+    // Set while the sensor keeps failing: the exchange and the reads say
+    // nothing, as they already said it all once.
+    bool quiet = false;
 
 private:
+    // The debug stream, or a discarded one while quiet.
+    QDebug log();
+    QString discarded;
     // Clears the report buffer and sets its first two bytes to 0x01, 0x81.
     void prepareReportBuffer();
     // Reads the device's strings, sends and reads back the feature report and

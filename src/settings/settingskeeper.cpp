@@ -74,11 +74,15 @@ int SettingsKeeper::writeSettings()
         qDebug() << "writecheck fail";
         return 1;
     }
-    // A fresh handle for every write: QSettings keeps the first error it meets
-    // for good, so on this long-lived one an earlier failed write, or the
-    // format error of a damaged file read at start-up, would decide the
-    // outcome of every later write. Handles on one store in one process share
-    // its contents, so this keeper reads the new values at once.
+    // QSettings keeps the first error it meets for good, and a write meets
+    // the format errors of the old file too: it parses every section it
+    // writes back, not only the [General] one read at start-up. So the old
+    // file is parsed in full on a handle of its own first, which takes those
+    // errors, and the write gets a fresh handle whose status tells only its
+    // own outcome. Handles on one store in one process share its contents,
+    // parsed sections included, and this keeper reads the new values at once.
+    QSettings oldFile(fileName(), format());
+    oldFile.allKeys();
     QSettings store(fileName(), format());
     for (const auto& keyed : keyedValues())
         store.setValue(keyed.first, keyed.second);

@@ -4,8 +4,10 @@
 #include <hidapi.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <cwchar>
+#include <thread>
 
 // A handle stays allocated for the whole run, so that a call on a closed one
 // is counted instead of reading freed memory.
@@ -302,6 +304,7 @@ int hid_send_feature_report(hid_device* dev, const unsigned char* data, size_t l
 int hid_get_feature_report(hid_device* dev, unsigned char* data, size_t length)
 {
     const unsigned char reportNumber = length > 0 ? data[0] : 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(state().featureReportDelayMs));
     if (!fakehid::answers(dev, "hid_get_feature_report") || !state().featureReport)
         return log("hid_get_feature_report", &reportNumber, 1, length, -1);
     const fakehid::Bytes& report = *state().featureReport;

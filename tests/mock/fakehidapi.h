@@ -63,7 +63,8 @@ struct State
     std::optional<std::wstring> indexedString1 = std::wstring(L"Fake Index");
     int sendFeatureResult = 17;
     std::optional<Bytes> featureReport = Bytes{0x02, 0x10, 0x00}; // none: the call fails
-    std::deque<int> writeResults;                                 // queued results; default 17
+    int featureReportDelayMs = 0; // how long reading it back takes, as for a sensor that hangs
+    std::deque<int> writeResults; // queued results; default 17
     std::wstring errorText = L"fake hidapi error";
     int openHandles = 0;
     int initialised = 0;

@@ -4,16 +4,21 @@
 
 #include "mock/fakehidapi.h"
 #include "sensor/dataprocessor.h"
+#include "sensor/sensorlook.h"
 
 #include <QMetaMethod>
 
 // One poll tick driven by hand, through the slot's meta-method as the poll
-// timer calls it (the slot is private).
+// timer calls it (the slot is private). A look for the sensor that the tick
+// starts is over before the test goes on, as the fake answers at once: the
+// next tick takes its outcome, as it would 10 ms later, and the test never
+// scripts the fake while a look uses it.
 inline void pollOnce(DataProcessor& processor)
 {
     static const QMetaMethod poll = DataProcessor::staticMetaObject.method(
         DataProcessor::staticMetaObject.indexOfSlot("pollUSB()"));
     poll.invoke(&processor, Qt::DirectConnection);
+    processor.look->wait();
 }
 
 // A present sensor with nothing waiting, and a detector that has not warmed

@@ -228,34 +228,51 @@ void FullScreenX11Test::withoutDisplay()
 
 void FullScreenX11Test::perMonitor_data()
 {
-    // The screen is 1920 x 1080; two monitors split it into halves.
-    QTest::addColumn<bool>("twoMonitors");
+    // The screen is 1920 x 1080; two monitors split it at the given x. A
+    // framed window sits at 0, 0 in a frame window of its size, where every
+    // window manager puts it.
+    QTest::addColumn<int>("split");
     QTest::addColumn<QRect>("window");
+    QTest::addColumn<bool>("framed");
     QTest::addColumn<bool>("expected");
-    QTest::newRow("one monitor, filled") << false << QRect(0, 0, 1920, 1080) << true;
-    QTest::newRow("one monitor, one pixel short") << false << QRect(0, 0, 1920, 1079) << false;
-    QTest::newRow("two, left filled") << true << QRect(0, 0, 960, 1080) << true;
-    QTest::newRow("two, right filled") << true << QRect(960, 0, 960, 1080) << true;
-    QTest::newRow("two, both spanned") << true << QRect(0, 0, 1920, 1080) << false;
-    QTest::newRow("two, right one pixel short") << true << QRect(960, 0, 959, 1080) << false;
+    const QRect left(0, 0, 960, 1080);
+    const QRect right(960, 0, 960, 1080);
+    const QRect rightThird(1280, 0, 640, 1080);
+    QTest::newRow("one monitor, filled") << 0 << QRect(0, 0, 1920, 1080) << false << true;
+    QTest::newRow("one monitor, one pixel short") << 0 << QRect(0, 0, 1920, 1079) << false << false;
+    QTest::newRow("two, left filled") << 960 << left << false << true;
+    QTest::newRow("two, right filled") << 960 << right << false << true;
+    QTest::newRow("two, both spanned") << 960 << QRect(0, 0, 1920, 1080) << false << false;
+    QTest::newRow("two, right one pixel short")
+        << 960 << QRect(960, 0, 959, 1080) << false << false;
+    QTest::newRow("unequal, small one filled") << 1280 << rightThird << false << true;
+    QTest::newRow("unequal, small one's size on the large one")
+        << 1280 << QRect(0, 0, 640, 1080) << false << false;
+    QTest::newRow("unequal, framed, small one filled") << 1280 << rightThird << true << true;
 }
 
 void FullScreenX11Test::perMonitor()
 {
-    QFETCH(bool, twoMonitors);
+    QFETCH(int, split);
     QFETCH(QRect, window);
+    QFETCH(bool, framed);
     QFETCH(bool, expected);
     PrivateDesktop desktop;
     QVERIFY(desktop.startX());
-    if (twoMonitors) {
-        QVERIFY(desktop.run({"xrandr", "--setmonitor", "left", "960/254x1080/286+0+0", "screen"}));
-        QVERIFY(desktop.run({"xrandr", "--setmonitor", "right", "960/254x1080/286+960+0", "none"}));
+    if (split) {
+        const QString left = QString("%1/254x1080/286+0+0").arg(split);
+        const QString right = QString("%1/254x1080/286+%2+0").arg(1920 - split).arg(split);
+        QVERIFY(desktop.run({"xrandr", "--setmonitor", "left", left, "screen"}));
+        QVERIFY(desktop.run({"xrandr", "--setmonitor", "right", right, "none"}));
     }
     Display* own = XOpenDisplay(desktop.display().toLocal8Bit().constData());
     QVERIFY(own != nullptr);
     const Window root = DefaultRootWindow(own);
-    const Window shown = XCreateSimpleWindow(own, root, window.x(), window.y(), window.width(),
-                                             window.height(), 0, 0, 0);
+    const auto create = [&](Window parent, int x, int y) {
+        return XCreateSimpleWindow(own, parent, x, y, window.width(), window.height(), 0, 0, 0);
+    };
+    const Window shown = framed ? create(create(root, window.x(), window.y()), 0, 0)
+                                : create(root, window.x(), window.y());
     const long above = long(XInternAtom(own, "_NET_WM_STATE_ABOVE", False));
     XChangeProperty(own, shown, XInternAtom(own, "_NET_WM_STATE", False), XA_ATOM, 32,
                     PropModeReplace, reinterpret_cast<const unsigned char*>(&above), 1);

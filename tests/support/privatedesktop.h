@@ -35,7 +35,8 @@ public:
     bool startNotificationServer();
     void stopNotificationServer();
     bool watchNotifications();
-    // What dbus-monitor has seen so far.
+    // What dbus-monitor has seen so far: the server's calls, signals and
+    // every reply on the bus.
     QByteArray notificationsSeen() const;
     // Runs a short tool (such as xrandr) on this desktop to its end.
     bool run(const QStringList& command);
