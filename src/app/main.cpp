@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "app/sensorsource.h"
 #include "app/singleinstance.h"
+#include "app/startatloginaction.h"
 #include "app/windowsystem.h"
 #include "platform/autostart.h"
 #include "platform/platform.h"
@@ -40,6 +41,9 @@ int main(int argc, char* argv[])
     window.loadControls(StoredSettings);
     // Kept apart from the bar's passing messages.
     window.statusBar()->addPermanentWidget(new QLabel(QString::fromUtf8(sensorSourceNote())));
+    // The demo runs from a build folder: a login must never start it.
+    if (*sensorSourceNote() != '\0')
+        window.findChild<StartAtLoginAction*>()->setEnabled(false);
 
     // Destroyed before the window when the event loop returns, which closes
     // the sensor.
