@@ -2,8 +2,10 @@
 // The tray icon: the way back to the hidden panel and the way out.
 #include "app/constants.h"
 #include "app/mainwindow.h"
+#include "platform/platform.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 
@@ -53,17 +55,38 @@ void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void MainWindow::showPanel()
 {
+    bringForward(QByteArray());
+}
+
+void MainWindow::bringForward(const QByteArray& launchToken)
+{
+    // Wayland lets no program take its own window out of the minimised
+    // state; shown anew, the panel comes back as a new window.
+    if (onWayland() && isMinimized())
+        hide();
     // showNormal() alone leaves a panel that other windows cover where it is.
     showNormal();
     raise();
-    activateWindow();
+    // Focus-stealing prevention lets the panel take the focus from the
+    // user's work only for the launch the user asked for.
+    if (!platform::activateForLaunch(winId(), launchToken.constData()))
+        activateWindow();
+}
+
+bool MainWindow::onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 void MainWindow::hidePanel()
 {
     // A hidden panel without a tray icon is lost to the user; a minimised one
-    // stays in the task bar or the overview.
-    if (QSystemTrayIcon::isSystemTrayAvailable())
+    // stays in the task bar or the overview. Where the panel cannot be
+    // minimised, or the program cannot restore it (Wayland), or nothing would
+    // list it (weston), it hides instead, and starting the program again
+    // shows it.
+    if (QSystemTrayIcon::isSystemTrayAvailable() || onWayland() ||
+        platform::windowManagerLacks("_NET_WM_STATE_HIDDEN"))
         hide();
     else
         showMinimized();

@@ -53,6 +53,9 @@ public:
     void activateAlert(bool test);
     // Brings the panel back: shown, raised and given the keyboard focus.
     void showPanel();
+    // The same for a later start of the program, with the launch token the
+    // desktop gave it (or none).
+    void bringForward(const QByteArray& launchToken);
     // Called by the sensor loop on every tick.
     void showSensorValues(unsigned int baseline, unsigned int raw, unsigned int filtered, int a,
                           int b);
@@ -95,8 +98,11 @@ private:
     void createTrayActions();
     void createTrayIcon();
     // Hides the panel into the tray, or minimises it when there is no tray
-    // to bring it back from.
+    // to bring it back from; hides it where it cannot be minimised and
+    // restored, for a later start to show it.
     void hidePanel();
+    // Qt runs natively on Wayland, not through XWayland.
+    static bool onWayland();
     void setupPopup();
     // A full-screen alert that no notification server took: the tray's
     // balloon, or the popup when there is no tray either.
