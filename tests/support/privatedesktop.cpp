@@ -364,9 +364,15 @@ QByteArray PrivateDesktop::callShell(const QStringList& arguments)
 QString PrivateDesktop::fromLog(const QString& logName, const QString& pattern) const
 {
     QFile log(logPath(logName));
-    if (!log.open(QIODevice::ReadOnly))
-        return QString();
-    return QRegularExpression(pattern).match(QString::fromLocal8Bit(log.readAll())).captured(1);
+    QString found;
+    if (log.open(QIODevice::ReadOnly)) {
+        // The latest start's, after those of any earlier attempt.
+        auto matches =
+            QRegularExpression(pattern).globalMatch(QString::fromLocal8Bit(log.readAll()));
+        while (matches.hasNext())
+            found = matches.next().captured(1);
+    }
+    return found;
 }
 
 bool PrivateDesktop::startGnomeShell(Session session)
@@ -375,6 +381,7 @@ bool PrivateDesktop::startGnomeShell(Session session)
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (startGnomeShellOnce(session))
             return true;
+        qWarning("GNOME Shell has not come up (see %s)", qPrintable(logPath("gnome-shell")));
         stopDesktop();
     }
     return false;
@@ -403,7 +410,6 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
     if (busAddress.isEmpty())
         return false;
 
-    QFile::remove(logPath("gnome-shell"));
     const QString socket = "wayland-tessik";
     shell = spawn(session == Session::X11
                       ? QStringList{"gnome-shell", "--x11", "--replace"}
@@ -451,7 +457,6 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
 bool PrivateDesktop::startWeston()
 {
     sessionType = "wayland";
-    QFile::remove(logPath("weston"));
     const QString socket = "wayland-tessik";
     // No idle time: its lock screen would cover everything.
     shell = spawn({"weston", "--backend=headless-backend.so", "--xwayland", "--idle-time=0",

@@ -100,7 +100,7 @@ private:
     // A short tool's output, empty when it fails.
     QByteArray output(const QStringList& command);
     QByteArray callShell(const QStringList& arguments);
-    // The first group of the pattern in a process's log.
+    // The first group of the pattern's last match in a process's log.
     QString fromLog(const QString& logName, const QString& pattern) const;
     QImage rootWindowImage() const;
     QImage gnomeScreenshot();
