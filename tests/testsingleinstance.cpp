@@ -282,7 +282,8 @@ private slots:
         QTest::newRow("user's choice kept")
             << QStringList{"WAYLAND_DISPLAY=w", "DISPLAY=:5", "QT_QPA_PLATFORM=wayland"}
             << QByteArray("wayland");
-        QTest::newRow("no X display: native") << QStringList{"WAYLAND_DISPLAY=w"} << QByteArray();
+        QTest::newRow("no X display: native")
+            << QStringList{"WAYLAND_DISPLAY=w"} << QByteArray("wayland");
         QTest::newRow("X11 session")
             << QStringList{"XDG_SESSION_TYPE=x11", "DISPLAY=:5"} << QByteArray();
     }

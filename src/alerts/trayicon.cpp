@@ -60,9 +60,10 @@ void MainWindow::showPanel()
 
 void MainWindow::bringForward(const QByteArray& launchToken)
 {
-    // Wayland lets no program take its own window out of the minimised
-    // state; shown anew, the panel comes back as a new window.
-    if (onWayland() && isMinimized())
+    // Wayland lets no program raise its own window or take it out of the
+    // minimised state; shown anew, the panel comes back as a new window on
+    // top.
+    if (onWayland())
         hide();
     // showNormal() alone leaves a panel that other windows cover where it is.
     showNormal();

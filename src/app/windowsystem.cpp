@@ -17,9 +17,14 @@ void chooseQtPlatform()
 {
     const bool wayland =
         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland";
-    if (!wayland || qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
-        qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (!wayland || qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return;
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        // Qt would try its X11 platform where the session type is not set.
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("wayland"));
+        qDebug() << "Wayland session without an X display: running as a native Wayland client";
+        return;
+    }
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("xcb"));
     qDebug().noquote() << "Wayland session with the X display" << qgetenv("DISPLAY")
                        << "(XWayland): running on Qt's xcb platform";

@@ -12,8 +12,8 @@ void prepareWindowSystem();
 // In a Wayland session with an X display (XWayland), asks for Qt's xcb
 // platform unless the user chose one in QT_QPA_PLATFORM: the popup's corner,
 // opacity and stacking, its never taking the focus, the full-screen test and
-// bringing the panel forward all rest on X11. Without an X display Qt's own
-// choice stands. Part of prepareWindowSystem.
+// bringing the panel forward all rest on X11. Without an X display it asks
+// for Qt's Wayland platform. Part of prepareWindowSystem.
 void chooseQtPlatform();
 
 // Scales windows, fonts and pictures with the desktop's display scale

@@ -325,7 +325,8 @@ void reportSessionLimits()
 
 bool windowManagerLacks(const char* hint)
 {
-    const DisplayConnection display = openDisplay("window manager");
+    // Without an X display there is no X11 window manager to lack anything.
+    const DisplayConnection display(XOpenDisplay(nullptr));
     if (!display)
         return false;
     ErrorTrap trap(display.get());
