@@ -78,11 +78,10 @@ void MainWindow::setupPopup()
     // The mask must match the size: a smaller one would cut off the
     // picture's edge until the size next changes.
     popup->setMask(QRegion(popup->rect()));
-    // A window manager that cannot keep a window above the others (weston's
-    // XWayland one) maps unmanaged windows without ever drawing them; there
-    // the popup is an ordinary window, which it draws.
+    // weston's XWayland window manager maps unmanaged windows without ever
+    // drawing them; there the popup is an ordinary window, which it draws.
     const Qt::WindowFlags flags =
-        platform::windowManagerLacks("_NET_WM_STATE_ABOVE") ? alertFlags : popupFlags;
+        platform::windowManagerName() == "Weston WM" ? alertFlags : popupFlags;
     popup->setWindowFlags(flags);
     if (flags & Qt::X11BypassWindowManagerHint)
         new KeepOnTop(popup);

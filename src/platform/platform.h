@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -29,6 +30,10 @@ bool foregroundIsFullScreen();
 // hint (such as "_NET_WM_STATE_HIDDEN") among those it supports; false
 // without one, or where there is no such thing.
 bool windowManagerLacks(const char* hint);
+
+// The running X11 window manager's name, as it publishes it ("Weston WM");
+// empty without one, or where there is no such thing.
+std::string windowManagerName();
 
 // Brings the given window forward for a launch the user asked for, named by
 // the launch's startup id: the window manager learns the id and the time of

@@ -15,6 +15,11 @@ bool windowManagerLacks(const char*)
     return false;
 }
 
+std::string windowManagerName()
+{
+    return std::string();
+}
+
 // Windows launches carry no startup id.
 bool activateForLaunch(std::uintptr_t, const char*)
 {

@@ -341,6 +341,34 @@ bool windowManagerLacks(const char* hint)
            !trap.failed();
 }
 
+std::string windowManagerName()
+{
+    const DisplayConnection display(XOpenDisplay(nullptr));
+    if (!display)
+        return std::string();
+    ErrorTrap trap(display.get());
+    const auto check =
+        readCardinals(display.get(), DefaultRootWindow(display.get()),
+                      XInternAtom(display.get(), "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW);
+    if (check.empty())
+        return std::string();
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long bytesAfter = 0;
+    unsigned char* data = nullptr;
+    std::string name;
+    if (XGetWindowProperty(display.get(), check[0],
+                           XInternAtom(display.get(), "_NET_WM_NAME", False), 0, 256, False,
+                           XInternAtom(display.get(), "UTF8_STRING", False), &type, &format, &count,
+                           &bytesAfter, &data) == Success &&
+        data != nullptr && format == 8)
+        name.assign(reinterpret_cast<const char*>(data), count);
+    if (data != nullptr)
+        XFree(data);
+    return trap.failed() ? std::string() : name;
+}
+
 bool activateForLaunch(std::uintptr_t windowId, const char* startupId)
 {
     if (!nonEmpty(startupId))

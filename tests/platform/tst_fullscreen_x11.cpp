@@ -280,20 +280,20 @@ QTEST_APPLESS_MAIN(FullScreenX11Test)
 
 void FullScreenX11Test::windowManagerHints_data()
 {
-    QTest::addColumn<bool>("windowManager");
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("supported");
     QTest::addColumn<bool>("lacksHidden");
-    QTest::newRow("no window manager") << false << QStringList() << false;
-    QTest::newRow("minimises (openbox, GNOME)")
-        << true << QStringList{"_NET_WM_STATE", "_NET_WM_STATE_HIDDEN"} << false;
+    QTest::newRow("no window manager") << QString() << QStringList() << false;
+    QTest::newRow("minimises (openbox)")
+        << "Openbox" << QStringList{"_NET_WM_STATE", "_NET_WM_STATE_HIDDEN"} << false;
     QTest::newRow("cannot minimise (weston)")
-        << true << QStringList{"_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN", "_NET_ACTIVE_WINDOW"}
-        << true;
+        << "Weston WM"
+        << QStringList{"_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN", "_NET_ACTIVE_WINDOW"} << true;
 }
 
 void FullScreenX11Test::windowManagerHints()
 {
-    QFETCH(bool, windowManager);
+    QFETCH(QString, name);
     QFETCH(QStringList, supported);
     QFETCH(bool, lacksHidden);
     // The shared server's root must not claim a window manager for the
@@ -303,12 +303,16 @@ void FullScreenX11Test::windowManagerHints()
     Display* own = XOpenDisplay(desktop.display().toLocal8Bit().constData());
     QVERIFY(own != nullptr);
     const Window ownRoot = DefaultRootWindow(own);
-    if (windowManager) {
+    if (!name.isEmpty()) {
         const long check =
             static_cast<long>(XCreateSimpleWindow(own, ownRoot, 0, 0, 1, 1, 0, 0, 0));
         XChangeProperty(own, ownRoot, XInternAtom(own, "_NET_SUPPORTING_WM_CHECK", False),
                         XA_WINDOW, 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&check), 1);
+        const QByteArray utf8 = name.toUtf8();
+        XChangeProperty(own, Window(check), XInternAtom(own, "_NET_WM_NAME", False),
+                        XInternAtom(own, "UTF8_STRING", False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(utf8.constData()), utf8.size());
         std::vector<long> atoms;
         for (const QString& hint : supported)
             atoms.push_back(
@@ -321,7 +325,9 @@ void FullScreenX11Test::windowManagerHints()
     const QByteArray shared = qgetenv("DISPLAY");
     qputenv("DISPLAY", desktop.display().toLocal8Bit());
     const bool lacks = platform::windowManagerLacks("_NET_WM_STATE_HIDDEN");
+    const std::string published = platform::windowManagerName();
     qputenv("DISPLAY", shared);
     XCloseDisplay(own);
     QCOMPARE(lacks, lacksHidden);
+    QCOMPARE(QString::fromStdString(published), name);
 }
