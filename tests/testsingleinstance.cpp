@@ -1,21 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The real tessik-control on a private desktop (X server and openbox, with
-// or without a tray): a second start brings the running panel forward and
-// ends without touching the sensor, also after a killed instance left its
-// lock and socket behind, and after a start at login that stayed out of
-// sight; a Wayland session is named once at start.
+// or without a tray, or GNOME Shell): a second start brings the running
+// panel forward and ends without touching the sensor, also after a killed
+// instance left its lock and socket behind, after a start at login that
+// stayed out of sight, and on GNOME while the user works elsewhere, with the
+// launch's startup id; a Wayland session runs through XWayland and is named
+// once at start.
+#include "app/windowsystem.h"
 #include "platform/autostart.h"
 #include "support/privatedesktop.h"
 #include "support/x11properties.h"
 
 #include <QFile>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QtTest>
 
 #include <memory>
 #include <vector>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <signal.h>
 
 namespace {
@@ -33,15 +39,22 @@ private:
     std::unique_ptr<PrivateDesktop> desktop;
     Display* display = nullptr;
     std::vector<std::unique_ptr<QProcess>> programs;
+    QByteArray startupSeen;
 
-    QProcess* start(const QString& variable = QString(), const QString& value = QString(),
+    // Each change is NAME=value, or NAME to remove it.
+    QProcess* start(const QStringList& changes = QStringList(),
                     const QStringList& arguments = QStringList())
     {
         auto program = std::make_unique<QProcess>();
         QProcessEnvironment environment = desktop->environment();
         environment.remove("QT_LOGGING_RULES");
-        if (!variable.isEmpty())
-            environment.insert(variable, value);
+        for (const QString& change : changes) {
+            const int equals = change.indexOf('=');
+            if (equals < 0)
+                environment.remove(change);
+            else
+                environment.insert(change.left(equals), change.mid(equals + 1));
+        }
         program->setProcessEnvironment(environment);
         // The log's name goes with the process.
         program->setObjectName(
@@ -58,6 +71,13 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // Normal or iconic (minimised).
+    unsigned long wmState(Window window)
+    {
+        const auto state = x11::items(display, window, "WM_STATE");
+        return state.empty() ? WithdrawnState : state[0];
+    }
+
     Window waitForPanel(const QProcess* program)
     {
         Window panel = None;
@@ -70,18 +90,60 @@ private:
         return shown ? panel : None;
     }
 
-private slots:
-    void init()
+    // "openbox", or GNOME Shell in its "x11" or "wayland" session.
+    bool startDesktop(const QString& kind = "openbox")
     {
         desktop = std::make_unique<PrivateDesktop>();
-        QVERIFY(desktop->startX());
-        QVERIFY(desktop->startWindowManager());
+        const bool started =
+            kind == "wayland"
+                ? desktop->startGnomeShell(Session::Wayland)
+                : desktop->startX() && (kind == "x11" ? desktop->startGnomeShell(Session::X11)
+                                                      : desktop->startWindowManager());
+        if (!started)
+            return false;
+        qputenv("XAUTHORITY", desktop->environment().value("XAUTHORITY").toLocal8Bit());
         display = XOpenDisplay(desktop->display().toLocal8Bit().constData());
-        QVERIFY(display != nullptr);
         // A killed program's window may still be listed for a moment.
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        return display != nullptr;
     }
 
+    // A launch as a launcher announces it, at the X server's time now.
+    QByteArray announceLaunch(Window window)
+    {
+        const QByteArray id = "tessik-test-launch_TIME" +
+                              QByteArray::number(qulonglong(x11::serverTime(display, window)));
+        const QByteArray message = "new: ID=" + id + " NAME=Tessik SCREEN=0";
+        for (int offset = 0; offset <= message.size(); offset += 20) {
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = window;
+            event.xclient.message_type = XInternAtom(
+                display, offset == 0 ? "_NET_STARTUP_INFO_BEGIN" : "_NET_STARTUP_INFO", False);
+            event.xclient.format = 8;
+            // The message ends with its nul.
+            qstrncpy(event.xclient.data.b, message.constData() + offset, 20);
+            XSendEvent(display, DefaultRootWindow(display), False, PropertyChangeMask, &event);
+        }
+        XFlush(display);
+        return id;
+    }
+
+    // The startup-notification messages sent to the root window so far,
+    // one after the other.
+    QByteArray startupMessages()
+    {
+        const Atom begin = XInternAtom(display, "_NET_STARTUP_INFO_BEGIN", False);
+        XEvent event;
+        while (XCheckTypedEvent(display, ClientMessage, &event)) {
+            if (event.xclient.message_type == begin)
+                startupSeen += '\n';
+            startupSeen += QByteArray(event.xclient.data.b, 20);
+        }
+        return startupSeen;
+    }
+
+private slots:
     void cleanup()
     {
         for (const auto& program : programs) {
@@ -89,6 +151,7 @@ private slots:
             program->waitForFinished();
         }
         programs.clear();
+        startupSeen.clear();
         if (display != nullptr)
             XCloseDisplay(display);
         display = nullptr;
@@ -97,24 +160,42 @@ private slots:
 
     void secondStartBringsThePanelForward_data()
     {
+        QTest::addColumn<QString>("shell");
         QTest::addColumn<bool>("tray");
         QTest::addColumn<bool>("killFirst");
         QTest::addColumn<bool>("atLogin");
-        QTest::newRow("no tray, panel minimised") << false << false << false;
-        QTest::newRow("tray, panel covered") << true << false << false;
-        QTest::newRow("after a killed instance") << false << true << false;
-        QTest::newRow("started at login into the tray") << true << false << true;
-        QTest::newRow("started at login without a tray") << false << false << true;
+        // "program", "launched" (with a startup id), or "older version"
+        // (connecting is its whole request).
+        QTest::addColumn<QString>("how");
+        QTest::newRow("no tray, panel minimised")
+            << "openbox" << false << false << false << "program";
+        QTest::newRow("tray, panel covered") << "openbox" << true << false << false << "program";
+        QTest::newRow("after a killed instance")
+            << "openbox" << false << true << false << "program";
+        QTest::newRow("started at login into the tray")
+            << "openbox" << true << false << true << "program";
+        QTest::newRow("started at login without a tray")
+            << "openbox" << false << false << true << "program";
+        QTest::newRow("older version's request")
+            << "openbox" << false << false << false << "older version";
+        // GNOME lets the panel take the focus from the window the user works
+        // in only for the launch the user asked for.
+        QTest::newRow("GNOME on X11, launched") << "x11" << false << false << false << "launched";
+        QTest::newRow("GNOME on Wayland, launched")
+            << "wayland" << false << false << false << "launched";
     }
     void secondStartBringsThePanelForward()
     {
+        QFETCH(QString, shell);
         QFETCH(bool, tray);
         QFETCH(bool, killFirst);
         QFETCH(bool, atLogin);
+        QFETCH(QString, how);
+        QVERIFY(startDesktop(shell));
         if (tray)
             QVERIFY(desktop->startTray());
-        QProcess* first = start(QString(), QString(),
-                                atLogin ? QStringList(platform::autostartOption) : QStringList());
+        QProcess* first =
+            start({}, atLogin ? QStringList(platform::autostartOption) : QStringList());
         Window panel = None;
         if (atLogin) {
             // Hidden in the tray; without one, minimised: managed but unmapped.
@@ -141,57 +222,111 @@ private slots:
             QTRY_VERIFY(output(first).contains(sensorTried));
         }
 
-        // Out of sight: covered by another window, or minimised (as a start at
-        // login already is).
+        // Out of sight: minimised, or covered by another window, which on
+        // GNOME the user has just worked in; a start at login already is.
         Window cover = None;
-        if (tray && !atLogin) {
+        if (!tray && !atLogin) {
+            XIconifyWindow(display, panel, DefaultScreen(display));
+            XFlush(display);
+            // GNOME keeps minimised windows mapped for its overview.
+            QTRY_COMPARE(wmState(panel), (unsigned long)IconicState);
+        }
+        if ((tray && !atLogin) || shell != "openbox") {
             cover =
                 XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 1920, 1080, 0, 0, 0);
             XMapWindow(display, cover);
             XFlush(display);
             QTRY_COMPARE(x11::activeWindow(display), cover);
-        } else if (!atLogin) {
-            XIconifyWindow(display, panel, DefaultScreen(display));
-            XFlush(display);
-            QTRY_VERIFY(!x11::isViewable(display, panel));
+        }
+        QStringList launch;
+        if (how == "launched") {
+            const unsigned long typed = x11::serverTime(display, cover);
+            XChangeProperty(display, cover, XInternAtom(display, "_NET_WM_USER_TIME", False),
+                            XA_CARDINAL, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&typed), 1);
+            XSelectInput(display, DefaultRootWindow(display), PropertyChangeMask);
+            launch << "DESKTOP_STARTUP_ID=" + announceLaunch(cover);
         }
 
-        QProcess* second = start();
-        QVERIFY(second->waitForFinished(10000));
-        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second->exitCode(), 0);
-        QVERIFY2(!output(second).contains(sensorTried), output(second).constData());
+        if (how == "older version") {
+            QLocalSocket request;
+            request.connectToServer(desktop->runtimeDirectory() + "/tessik-control.socket");
+            QVERIFY(request.waitForConnected(5000));
+            request.disconnectFromServer();
+        } else {
+            QProcess* second = start(launch);
+            QVERIFY(second->waitForFinished(10000));
+            QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second->exitCode(), 0);
+            QVERIFY2(!output(second).contains(sensorTried), output(second).constData());
+        }
 
         if (atLogin)
             panel = waitForPanel(first);
         QTRY_COMPARE(x11::activeWindow(display), panel);
         QVERIFY(x11::isViewable(display, panel));
+        QCOMPARE(wmState(panel), (unsigned long)NormalState);
         if (cover != None)
             QVERIFY(x11::isAbove(display, panel, cover));
         QCOMPARE(first->state(), QProcess::Running);
+        // The launcher's busy cursor ends with the launch.
+        if (!launch.isEmpty())
+            QTRY_VERIFY(startupMessages().contains("remove: ID=\"" +
+                                                   launch[0].section('=', 1).toLatin1() + '"'));
     }
 
+    // With no platform chosen the program must pick xcb itself to show its
+    // panel on this X server.
     void waylandSessionIsNamedOnce_data()
     {
-        QTest::addColumn<QString>("variable");
-        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("setting");
         QTest::addColumn<int>("lines");
-        QTest::newRow("session type wayland") << "XDG_SESSION_TYPE"
-                                              << "wayland" << 1;
-        QTest::newRow("wayland display") << "WAYLAND_DISPLAY"
-                                         << "wayland-0" << 1;
-        QTest::newRow("x11 session") << "XDG_SESSION_TYPE"
-                                     << "x11" << 0;
+        QTest::newRow("session type wayland") << "XDG_SESSION_TYPE=wayland" << 1;
+        QTest::newRow("wayland display") << "WAYLAND_DISPLAY=wayland-0" << 1;
+        QTest::newRow("x11 session") << "XDG_SESSION_TYPE=x11" << 0;
     }
     void waylandSessionIsNamedOnce()
     {
-        QFETCH(QString, variable);
-        QFETCH(QString, value);
+        QFETCH(QString, setting);
         QFETCH(int, lines);
-        QProcess* program = start(variable, value);
+        QVERIFY(startDesktop());
+        QProcess* program = start({setting, "QT_QPA_PLATFORM"});
         QVERIFY(waitForPanel(program) != None);
         QTRY_VERIFY(output(program).contains(sensorTried));
         QCOMPARE(output(program).count("Wayland session:"), lines);
+        QCOMPARE(output(program).count("(XWayland): running on Qt's xcb platform"), lines);
+    }
+
+    void qtPlatformChoice_data()
+    {
+        QTest::addColumn<QStringList>("session");
+        QTest::addColumn<QByteArray>("platform");
+        QTest::newRow("X display")
+            << QStringList{"WAYLAND_DISPLAY=w", "DISPLAY=:5"} << QByteArray("xcb");
+        QTest::newRow("no X display: native")
+            << QStringList{"WAYLAND_DISPLAY=w"} << QByteArray("wayland");
+        QTest::newRow("user's choice kept")
+            << QStringList{"XDG_SESSION_TYPE=wayland", "DISPLAY=:5", "QT_QPA_PLATFORM=offscreen"}
+            << QByteArray("offscreen");
+    }
+    void qtPlatformChoice()
+    {
+        QFETCH(QStringList, session);
+        QFETCH(QByteArray, platform);
+        const QByteArrayList names{"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DISPLAY",
+                                   "QT_QPA_PLATFORM"};
+        QByteArrayList saved;
+        for (const QByteArray& name : names) {
+            saved << qgetenv(name);
+            qunsetenv(name);
+        }
+        for (const QString& setting : session)
+            qputenv(setting.section('=', 0, 0).toLatin1(), setting.section('=', 1).toLatin1());
+        chooseQtPlatform();
+        const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+        for (int i = 0; i < names.size(); ++i)
+            saved[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], saved[i]);
+        QCOMPARE(chosen, platform);
     }
 };
 

@@ -4,6 +4,7 @@
 #include "alerts/popupgeometry.h"
 #include "app/constants.h"
 #include "app/mainwindow.h"
+#include "platform/platform.h"
 #include "ui_mainwindow.h"
 
 #include <QBasicTimer>
@@ -77,8 +78,12 @@ void MainWindow::setupPopup()
     // The mask must match the size: a smaller one would cut off the
     // picture's edge until the size next changes.
     popup->setMask(QRegion(popup->rect()));
-    popup->setWindowFlags(popupFlags);
-    if (popupFlags & Qt::X11BypassWindowManagerHint)
+    // weston's XWayland window manager maps unmanaged windows without ever
+    // drawing them; there the popup is an ordinary window, which it draws.
+    const Qt::WindowFlags flags =
+        platform::windowManagerName() == "Weston WM" ? alertFlags : popupFlags;
+    popup->setWindowFlags(flags);
+    if (flags & Qt::X11BypassWindowManagerHint)
         new KeepOnTop(popup);
 }
 

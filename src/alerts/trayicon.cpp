@@ -4,8 +4,10 @@
 #include "app/constants.h"
 #include "app/mainwindow.h"
 #include "app/startatloginaction.h"
+#include "platform/platform.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 
@@ -61,17 +63,39 @@ void MainWindow::iconActivated(QSystemTrayIcon::ActivationReason reason)
 
 void MainWindow::showPanel()
 {
+    bringForward(QByteArray());
+}
+
+void MainWindow::bringForward(const QByteArray& launchToken)
+{
+    // Wayland lets no program raise its own window or take it out of the
+    // minimised state; shown anew, the panel comes back as a new window on
+    // top.
+    if (onWayland())
+        hide();
     // showNormal() alone leaves a panel that other windows cover where it is.
     showNormal();
     raise();
-    activateWindow();
+    // Focus-stealing prevention lets the panel take the focus from the
+    // user's work only for the launch the user asked for.
+    if (!platform::activateForLaunch(winId(), launchToken.constData()))
+        activateWindow();
+}
+
+bool MainWindow::onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
 void MainWindow::hidePanel()
 {
     // A hidden panel without a tray icon is lost to the user; a minimised one
-    // stays in the task bar or the overview.
-    if (QSystemTrayIcon::isSystemTrayAvailable())
+    // stays in the task bar or the overview. Where the panel cannot be
+    // minimised, or the program cannot restore it (Wayland), or nothing would
+    // list it (weston), it hides instead, and starting the program again
+    // shows it.
+    if (QSystemTrayIcon::isSystemTrayAvailable() || onWayland() ||
+        platform::windowManagerLacks("_NET_WM_STATE_HIDDEN"))
         hide();
     else
         showMinimized();

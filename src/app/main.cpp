@@ -18,11 +18,12 @@
 int main(int argc, char* argv[])
 {
     prepareWindowSystem();
+    const QByteArray launchToken = SingleInstance::launchToken();
     QApplication app(argc, argv);
     // A second start brings the running program's panel forward instead of
     // opening the sensor again.
     SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
-    const SingleInstance::Claim claim = instance.claim();
+    const SingleInstance::Claim claim = instance.claim(launchToken);
     if (claim != SingleInstance::Running)
         return claim == SingleInstance::Forwarded ? 0 : 1;
     setAppStyle();
@@ -31,7 +32,7 @@ int main(int argc, char* argv[])
     QApplication::setQuitLockEnabled(true);
 
     MainWindow window;
-    QObject::connect(&instance, &SingleInstance::showRequested, &window, &MainWindow::showPanel);
+    QObject::connect(&instance, &SingleInstance::showRequested, &window, &MainWindow::bringForward);
     platform::reportSessionLimits();
     // Started by the session at login: into the tray, not over the desktop.
     if (app.arguments().contains(platform::autostartOption))

@@ -53,8 +53,12 @@ public:
     void activateAlert(bool test);
     // Brings the panel back: shown, raised and given the keyboard focus.
     void showPanel();
+    // The same for a later start of the program, with the launch token the
+    // desktop gave it (or none).
+    void bringForward(const QByteArray& launchToken);
     // Hides the panel into the tray, or minimises it when there is no tray
-    // to bring it back from.
+    // to bring it back from; hides it where it cannot be minimised and
+    // restored, for a later start to show it.
     void hidePanel();
     // Called by the sensor loop on every tick.
     void showSensorValues(unsigned int baseline, unsigned int raw, unsigned int filtered, int a,
@@ -97,6 +101,8 @@ private:
     void connectPanel();
     void createTrayActions();
     void createTrayIcon();
+    // Qt runs natively on Wayland, not through XWayland.
+    static bool onWayland();
     void setupPopup();
     // A full-screen alert that no notification server took: the tray's
     // balloon, or the popup when there is no tray either.

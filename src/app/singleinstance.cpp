@@ -13,6 +13,9 @@ namespace {
 // races the first one between its lock and its socket.
 constexpr int answerWaitMs = 3000;
 
+// Launch tokens are a few dozen bytes; a longer line is cut here.
+constexpr qint64 longestRequest = 4096;
+
 } // namespace
 
 SingleInstance::SingleInstance(const QString& directory, QObject* parent)
@@ -23,17 +26,45 @@ SingleInstance::SingleInstance(const QString& directory, QObject* parent)
     // runs for weeks.
     lock.setStaleLockTime(0);
     server.setSocketOptions(QLocalServer::UserAccessOption);
-    // Connecting is the whole request.
     connect(&server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server.nextPendingConnection()) {
-            socket->disconnectFromServer();
-            socket->deleteLater();
-            emit showRequested();
-        }
+        while (QLocalSocket* socket = server.nextPendingConnection())
+            readRequest(socket);
     });
 }
 
-SingleInstance::Claim SingleInstance::claim()
+QByteArray SingleInstance::launchToken()
+{
+    // Where both are set they are the same launch; the running panel is an
+    // X11 window, for which the startup id is meant.
+    for (const char* name : {"DESKTOP_STARTUP_ID", "XDG_ACTIVATION_TOKEN"}) {
+        const QByteArray token = qgetenv(name);
+        if (!token.isEmpty())
+            return token;
+    }
+    return QByteArray();
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket)
+{
+    // A request ends with its line, or with the connection when an older
+    // version sent none; either answers it, once.
+    const auto answer = [this, socket] {
+        socket->disconnect(this);
+        const QByteArray token = socket->readLine(longestRequest).trimmed();
+        socket->disconnectFromServer();
+        socket->deleteLater();
+        emit showRequested(token);
+    };
+    connect(socket, &QLocalSocket::readyRead, this, [socket, answer] {
+        if (socket->canReadLine())
+            answer();
+    });
+    connect(socket, &QLocalSocket::disconnected, this, answer);
+    if (socket->canReadLine() || socket->state() != QLocalSocket::ConnectedState)
+        answer();
+}
+
+SingleInstance::Claim SingleInstance::claim(const QByteArray& launchToken)
 {
     QElapsedTimer clock;
     clock.start();
@@ -54,7 +85,7 @@ SingleInstance::Claim SingleInstance::claim()
                      << "; starting without the check for a running Tessik Control";
             return Running;
         }
-        if (askRunningToShow())
+        if (askRunningToShow(launchToken))
             return Forwarded;
         QThread::msleep(50);
     } while (clock.elapsed() < answerWaitMs);
@@ -67,12 +98,14 @@ SingleInstance::Claim SingleInstance::claim()
     return Unanswered;
 }
 
-bool SingleInstance::askRunningToShow()
+bool SingleInstance::askRunningToShow(const QByteArray& launchToken)
 {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(500))
         return false;
+    socket.write(launchToken.split('\n').value(0) + '\n');
+    socket.waitForBytesWritten(500);
     socket.disconnectFromServer();
     qDebug() << "Tessik Control is already running; its panel is brought forward.";
     return true;

@@ -2,15 +2,21 @@
 #ifndef TESSIK_SINGLEINSTANCE_H
 #define TESSIK_SINGLEINSTANCE_H
 
+#include <QByteArray>
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 
+class QLocalSocket;
+
 // One running program per user: two pollers on one sensor would each raise
 // their own alerts. The first start holds a lock file and listens on a
 // local socket beside it; a later start connects there, which asks the
-// running program to bring its panel forward, and ends.
+// running program to bring its panel forward, and ends. The request is the
+// later start's launch token on one line (the desktop's proof that the user
+// asked for it, without which focus-stealing prevention keeps the panel
+// back); an empty request, as older versions send, asks all the same.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -30,14 +36,22 @@ public:
     // runtime directory.
     explicit SingleInstance(const QString& directory, QObject* parent = nullptr);
 
-    Claim claim();
+    // A later start hands the given launch token on with its request.
+    Claim claim(const QByteArray& launchToken = QByteArray());
+
+    // The token the desktop launched this process with (XDG activation, else
+    // X11 startup notification), or empty. Qt's xcb plugin takes
+    // DESKTOP_STARTUP_ID out of the environment: read it before the
+    // QApplication exists.
+    static QByteArray launchToken();
 
 signals:
-    // A later start asked for the panel.
-    void showRequested();
+    // A later start asked for the panel, with its launch token or none.
+    void showRequested(const QByteArray& launchToken);
 
 private:
-    bool askRunningToShow();
+    bool askRunningToShow(const QByteArray& launchToken);
+    void readRequest(QLocalSocket* socket);
 
     QString directory;
     QString socketPath;

@@ -7,6 +7,8 @@
 #define TESSIK_PLATFORM_H
 
 #include <array>
+#include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -23,6 +25,23 @@ void reportSessionLimits();
 // the monitor it is on (the primary screen on Windows). False whenever that
 // cannot be found out.
 bool foregroundIsFullScreen();
+
+// True when an X11 window manager runs and does not list the given EWMH
+// hint (such as "_NET_WM_STATE_HIDDEN") among those it supports; false
+// without one, or where there is no such thing.
+bool windowManagerLacks(const char* hint);
+
+// The running X11 window manager's name, as it publishes it ("Weston WM");
+// empty without one, or where there is no such thing.
+std::string windowManagerName();
+
+// Brings the given window forward for a launch the user asked for, named by
+// the launch's startup id: the window manager learns the id and the time of
+// the user's request that it carries, so that focus-stealing prevention lets
+// the window take the focus, and the launch's startup notification ends.
+// False when that cannot be done (no id, no time in it, no such system): the
+// caller's own activation is then all there is.
+bool activateForLaunch(std::uintptr_t window, const char* startupId);
 
 // One synthetic key event, named by its Windows virtual-key code.
 struct KeyStroke

@@ -9,6 +9,23 @@ namespace platform {
 // Windows has no other session kind to warn about.
 void reportSessionLimits() {}
 
+// The Windows shell minimises and stacks every window.
+bool windowManagerLacks(const char*)
+{
+    return false;
+}
+
+std::string windowManagerName()
+{
+    return std::string();
+}
+
+// Windows launches carry no startup id.
+bool activateForLaunch(std::uintptr_t, const char*)
+{
+    return false;
+}
+
 bool foregroundIsFullScreen()
 {
     HWND window = GetForegroundWindow();

@@ -10,6 +10,7 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -264,6 +265,53 @@ bool nonEmpty(const char* value)
     return value != nullptr && *value != '\0';
 }
 
+// The X server time of the user's request, which a startup id carries as
+// "_TIME<number>" at its end; 0 when it carries none.
+unsigned long launchTime(const std::string& startupId)
+{
+    const std::string::size_type mark = startupId.rfind("_TIME");
+    if (mark == std::string::npos)
+        return 0;
+    return std::strtoul(startupId.c_str() + mark + 5, nullptr, 10);
+}
+
+// A client message about the window, without its data yet.
+XEvent clientMessage(Display* display, Window window, const char* type, int format)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, type, False);
+    event.xclient.format = format;
+    return event;
+}
+
+// A startup-notification message goes to the root window in pieces of 20
+// bytes, the first of one type and the rest of another, ending with a nul.
+void sendStartupMessage(Display* display, Window window, const std::string& message)
+{
+    const std::string::size_type length = message.size() + 1;
+    for (std::string::size_type offset = 0; offset < length; offset += 20) {
+        XEvent event = clientMessage(
+            display, window, offset == 0 ? "_NET_STARTUP_INFO_BEGIN" : "_NET_STARTUP_INFO", 8);
+        std::memcpy(event.xclient.data.b, message.c_str() + offset,
+                    std::min<std::string::size_type>(20, length - offset));
+        XSendEvent(display, DefaultRootWindow(display), False, PropertyChangeMask, &event);
+    }
+}
+
+// Quoted, with quotes and backslashes escaped, as a message's value.
+std::string quoted(const std::string& value)
+{
+    std::string text = "\"";
+    for (char c : value) {
+        if (c == '"' || c == '\\')
+            text += '\\';
+        text += c;
+    }
+    return text + '"';
+}
+
 } // namespace
 
 void reportSessionLimits()
@@ -273,6 +321,84 @@ void reportSessionLimits()
         nonEmpty(std::getenv("WAYLAND_DISPLAY")))
         reportDiagnostic("Wayland session: the full-screen test and the Window Switch see and "
                          "reach only X11 programs (XWayland), not native Wayland ones");
+}
+
+bool windowManagerLacks(const char* hint)
+{
+    // Without an X display there is no X11 window manager to lack anything.
+    const DisplayConnection display(XOpenDisplay(nullptr));
+    if (!display)
+        return false;
+    ErrorTrap trap(display.get());
+    const Window root = DefaultRootWindow(display.get());
+    const Atom check = XInternAtom(display.get(), "_NET_SUPPORTING_WM_CHECK", False);
+    if (readCardinals(display.get(), root, check, XA_WINDOW).empty())
+        return false;
+    const Atom wanted = XInternAtom(display.get(), hint, False);
+    const auto supported = readCardinals(
+        display.get(), root, XInternAtom(display.get(), "_NET_SUPPORTED", False), XA_ATOM);
+    return std::find(supported.begin(), supported.end(), wanted) == supported.end() &&
+           !trap.failed();
+}
+
+std::string windowManagerName()
+{
+    const DisplayConnection display(XOpenDisplay(nullptr));
+    if (!display)
+        return std::string();
+    ErrorTrap trap(display.get());
+    const auto check =
+        readCardinals(display.get(), DefaultRootWindow(display.get()),
+                      XInternAtom(display.get(), "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW);
+    if (check.empty())
+        return std::string();
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long bytesAfter = 0;
+    unsigned char* data = nullptr;
+    std::string name;
+    if (XGetWindowProperty(display.get(), check[0],
+                           XInternAtom(display.get(), "_NET_WM_NAME", False), 0, 256, False,
+                           XInternAtom(display.get(), "UTF8_STRING", False), &type, &format, &count,
+                           &bytesAfter, &data) == Success &&
+        data != nullptr && format == 8)
+        name.assign(reinterpret_cast<const char*>(data), count);
+    if (data != nullptr)
+        XFree(data);
+    return trap.failed() ? std::string() : name;
+}
+
+bool activateForLaunch(std::uintptr_t windowId, const char* startupId)
+{
+    if (!nonEmpty(startupId))
+        return false;
+    const DisplayConnection display = openDisplay("activation");
+    if (!display)
+        return false;
+    ErrorTrap trap(display.get());
+    const Window window = windowId;
+    const std::string id = startupId;
+
+    // A window manager that knows the launch (GNOME's mutter) activates the
+    // window with the launch's time as soon as the window names it.
+    XChangeProperty(display.get(), window, XInternAtom(display.get(), "_NET_STARTUP_ID", False),
+                    XInternAtom(display.get(), "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(id.data()), static_cast<int>(id.size()));
+    // Any other is asked with the time of the user's request, which is
+    // newer than the focused window's last input.
+    const unsigned long time = launchTime(id);
+    if (time != 0) {
+        XEvent request = clientMessage(display.get(), window, "_NET_ACTIVE_WINDOW", 32);
+        // An application's request, at the launch's time.
+        request.xclient.data.l[0] = 1;
+        request.xclient.data.l[1] = static_cast<long>(time);
+        XSendEvent(display.get(), DefaultRootWindow(display.get()), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    }
+    // The launch has ended: the launcher stops its busy cursor.
+    sendStartupMessage(display.get(), window, "remove: ID=" + quoted(id));
+    return time != 0 && !trap.failed();
 }
 
 bool foregroundIsFullScreen()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The full-screen test against a real X server. The test plays the window
-// manager: it creates windows and writes the EWMH properties itself.
+// The full-screen test and the window manager's hints against a real X
+// server. The test plays the window manager: it creates windows and writes
+// the EWMH properties itself.
 #include "platform/platform.h"
 #include "support/privatedesktop.h"
 
@@ -49,6 +50,8 @@ private slots:
     void withoutDisplay();
     void perMonitor_data();
     void perMonitor();
+    void windowManagerHints_data();
+    void windowManagerHints();
 
 private:
     Atom atom(const char* name) { return XInternAtom(display, name, False); }
@@ -291,3 +294,57 @@ void FullScreenX11Test::perMonitor()
 
 QTEST_APPLESS_MAIN(FullScreenX11Test)
 #include "tst_fullscreen_x11.moc"
+
+void FullScreenX11Test::windowManagerHints_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("supported");
+    QTest::addColumn<bool>("lacksHidden");
+    QTest::newRow("no window manager") << QString() << QStringList() << false;
+    QTest::newRow("minimises (openbox)")
+        << "Openbox" << QStringList{"_NET_WM_STATE", "_NET_WM_STATE_HIDDEN"} << false;
+    QTest::newRow("cannot minimise (weston)")
+        << "Weston WM"
+        << QStringList{"_NET_WM_STATE", "_NET_WM_STATE_FULLSCREEN", "_NET_ACTIVE_WINDOW"} << true;
+}
+
+void FullScreenX11Test::windowManagerHints()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, supported);
+    QFETCH(bool, lacksHidden);
+    // The shared server's root must not claim a window manager for the
+    // tests beside this one.
+    PrivateDesktop desktop;
+    QVERIFY(desktop.startX());
+    Display* own = XOpenDisplay(desktop.display().toLocal8Bit().constData());
+    QVERIFY(own != nullptr);
+    const Window ownRoot = DefaultRootWindow(own);
+    if (!name.isEmpty()) {
+        const long check =
+            static_cast<long>(XCreateSimpleWindow(own, ownRoot, 0, 0, 1, 1, 0, 0, 0));
+        XChangeProperty(own, ownRoot, XInternAtom(own, "_NET_SUPPORTING_WM_CHECK", False),
+                        XA_WINDOW, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&check), 1);
+        const QByteArray utf8 = name.toUtf8();
+        XChangeProperty(own, Window(check), XInternAtom(own, "_NET_WM_NAME", False),
+                        XInternAtom(own, "UTF8_STRING", False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(utf8.constData()), utf8.size());
+        std::vector<long> atoms;
+        for (const QString& hint : supported)
+            atoms.push_back(
+                static_cast<long>(XInternAtom(own, hint.toLatin1().constData(), False)));
+        XChangeProperty(own, ownRoot, XInternAtom(own, "_NET_SUPPORTED", False), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(atoms.data()),
+                        static_cast<int>(atoms.size()));
+    }
+    XSync(own, False);
+    const QByteArray shared = qgetenv("DISPLAY");
+    qputenv("DISPLAY", desktop.display().toLocal8Bit());
+    const bool lacks = platform::windowManagerLacks("_NET_WM_STATE_HIDDEN");
+    const std::string published = platform::windowManagerName();
+    qputenv("DISPLAY", shared);
+    XCloseDisplay(own);
+    QCOMPARE(lacks, lacksHidden);
+    QCOMPARE(QString::fromStdString(published), name);
+}

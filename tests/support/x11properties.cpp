@@ -55,6 +55,19 @@ bool isViewable(Display* display, Window window)
     return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
 }
 
+unsigned long serverTime(Display* display, Window window)
+{
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, window, &attributes);
+    XSelectInput(display, window, attributes.your_event_mask | PropertyChangeMask);
+    const Atom stamp = XInternAtom(display, "TESSIK_TEST_TIME", False);
+    XChangeProperty(display, window, stamp, XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XEvent event;
+    XWindowEvent(display, window, PropertyChangeMask, &event);
+    XSelectInput(display, window, attributes.your_event_mask);
+    return event.xproperty.time;
+}
+
 namespace {
 
 Window topLevel(Display* display, Window window)

@@ -20,6 +20,8 @@ std::vector<unsigned long> clients(Display* display);
 // The managed window of a process, or 0.
 unsigned long clientOfProcess(Display* display, long pid);
 bool isViewable(Display* display, unsigned long window);
+// The X server's time now, as a property change on the window tells it.
+unsigned long serverTime(Display* display, unsigned long window);
 // Whether a's top-level ancestor is stacked above b's.
 bool isAbove(Display* display, unsigned long a, unsigned long b);
 
