@@ -12,6 +12,9 @@
 #include "ui_mainwindow.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,6 +39,47 @@ bool balloonShown()
     return std::any_of(windows.begin(), windows.end(),
                        [](QWidget* w) { return w->inherits("QBalloonTip") && w->isVisible(); });
 }
+
+// A notification server on a bus connection of its own that answers Notify
+// only when told, with ids 1, 2, ... in turn, or with an error.
+class SlowNotificationServer : public QDBusVirtualObject
+{
+public:
+    QList<QDBusMessage> waiting;
+    QList<uint> closed;
+
+    SlowNotificationServer()
+    {
+        connection.registerService("org.freedesktop.Notifications");
+        connection.registerVirtualObject("/org/freedesktop/Notifications", this);
+    }
+    ~SlowNotificationServer() override { QDBusConnection::disconnectFromBus(connection.name()); }
+
+    void answer(bool error)
+    {
+        for (const QDBusMessage& call : waiting)
+            connection.send(error ? call.createErrorReply(QDBusError::Failed, "refused")
+                                  : call.createReply(++lastId));
+        waiting.clear();
+    }
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
+    {
+        if (message.member() == "Notify") {
+            message.setDelayedReply(true);
+            waiting << message;
+            return true;
+        }
+        closed << message.arguments().value(0).toUInt();
+        return message.member() == "CloseNotification";
+    }
+
+private:
+    QDBusConnection connection =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, "slow notification server");
+    uint lastId = 0;
+};
 
 } // namespace
 
@@ -189,6 +233,9 @@ private slots:
         QTRY_VERIFY(platform::foregroundIsFullScreen());
 
         const int seen = desktop.notificationsSeen().count("member=Notify");
+        const int closes = desktop.notificationsSeen().count("member=CloseNotification");
+        QElapsedTimer clock;
+        clock.start();
         window->activateAlert(false);
         if (road == "notification") {
             // The expiry is the call's last argument: when it is there, the
@@ -200,8 +247,13 @@ private slots:
             QTRY_VERIFY(desktop.notificationsSeen().count("member=Notify") == seen + 1 &&
                         lastCall().contains("int32 2000"));
             for (const char* part : {"string \"Bralm Tessik\"", "string \"Motion Alert!\"",
-                                     "string \"image-data\"", "int32 156", "int32 178"})
+                                     "string \"image-data\"", "int32 156", "int32 178",
+                                     "string \"urgency\"\n         variant             byte 2"})
                 QVERIFY2(lastCall().contains(part), part);
+            // Withdrawn when its time is over, not before.
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.notificationsSeen().count("member=CloseNotification"),
+                                      closes + 1, 3000);
+            QVERIFY(clock.elapsed() >= 1900);
         }
         QTRY_COMPARE(balloonShown(), road == "balloon");
         QTRY_COMPARE(window->popup->isVisible(), road == "popup");
@@ -210,6 +262,59 @@ private slots:
         QCOMPARE(window->popup->isVisible(), road == "popup");
         if (road == "popup")
             QTRY_VERIFY(x11::isAbove(display, xid(window->popup), xid(&game)));
+    }
+
+    // The server answers at the given time after the first alert; a second
+    // alert comes 300 ms after the first. No notification may stay on
+    // screen beside the fallback or a newer one.
+    void lateServer_data()
+    {
+        QTest::addColumn<int>("alerts");
+        QTest::addColumn<int>("answerMs");
+        QTest::addColumn<bool>("error");
+        QTest::addColumn<bool>("fallback");
+        QTest::addColumn<QList<uint>>("closedAtOnce");
+        QTest::addColumn<QList<uint>>("closedAtLast");
+        QTest::newRow("in time") << 1 << 500 << false << false << QList<uint>() << QList<uint>{1};
+        QTest::newRow("after the fallback")
+            << 1 << 3500 << false << true << QList<uint>{1} << QList<uint>{1};
+        QTest::newRow("error") << 1 << 200 << true << true << QList<uint>() << QList<uint>();
+        QTest::newRow("newer alert waiting")
+            << 2 << 600 << false << false << QList<uint>{1} << QList<uint>{1, 2};
+        QTest::newRow("both after the fallback")
+            << 2 << 3600 << false << true << QList<uint>{1, 2} << QList<uint>{1, 2};
+    }
+    void lateServer()
+    {
+        QFETCH(int, alerts);
+        QFETCH(int, answerMs);
+        QFETCH(bool, error);
+        QFETCH(bool, fallback);
+        QFETCH(QList<uint>, closedAtOnce);
+        QFETCH(QList<uint>, closedAtLast);
+        setParts(false, false);
+        showPanel(1);
+        QWidget game;
+        game.showFullScreen();
+        QTRY_VERIFY(platform::foregroundIsFullScreen());
+        SlowNotificationServer server;
+
+        QElapsedTimer clock;
+        clock.start();
+        window->activateAlert(false);
+        if (alerts == 2) {
+            QTest::qWait(300);
+            window->activateAlert(true);
+        }
+        QTRY_COMPARE(server.waiting.size(), alerts);
+        QTest::qWait(int(answerMs - clock.elapsed()));
+        server.answer(error);
+        QTest::qWait(300);
+        QCOMPARE(window->popup->isVisible(), fallback);
+        QCOMPARE(server.closed, closedAtOnce);
+        QTRY_COMPARE_WITH_TIMEOUT(server.closed, closedAtLast, 3000);
+        if (closedAtLast != closedAtOnce)
+            QVERIFY(clock.elapsed() >= answerMs + 1900); // its whole time
     }
 
     void popupIsAnAlertNotAWindow()
