@@ -266,23 +266,26 @@ private slots:
 
     // The server answers at the given time after the first alert; a second
     // alert comes 300 ms after the first. No notification may stay on
-    // screen beside the fallback or a newer one.
+    // screen beside the fallback or a newer one, nor after the program.
     void lateServer_data()
     {
         QTest::addColumn<int>("alerts");
         QTest::addColumn<int>("answerMs");
         QTest::addColumn<bool>("error");
         QTest::addColumn<bool>("fallback");
+        QTest::addColumn<bool>("programEnds");
         QTest::addColumn<QList<uint>>("closedAtOnce");
         QTest::addColumn<QList<uint>>("closedAtLast");
-        QTest::newRow("in time") << 1 << 500 << false << false << QList<uint>() << QList<uint>{1};
+        using Ids = QList<uint>;
+        QTest::newRow("in time") << 1 << 500 << false << false << false << Ids() << Ids{1};
+        QTest::newRow("program ends") << 1 << 500 << false << false << true << Ids{1} << Ids{1};
         QTest::newRow("after the fallback")
-            << 1 << 3500 << false << true << QList<uint>{1} << QList<uint>{1};
-        QTest::newRow("error") << 1 << 200 << true << true << QList<uint>() << QList<uint>();
+            << 1 << 3500 << false << true << false << Ids{1} << Ids{1};
+        QTest::newRow("error") << 1 << 200 << true << true << false << Ids() << Ids();
         QTest::newRow("newer alert waiting")
-            << 2 << 600 << false << false << QList<uint>{1} << QList<uint>{1, 2};
+            << 2 << 600 << false << false << false << Ids{1} << Ids{1, 2};
         QTest::newRow("both after the fallback")
-            << 2 << 3600 << false << true << QList<uint>{1, 2} << QList<uint>{1, 2};
+            << 2 << 3600 << false << true << false << Ids{1, 2} << Ids{1, 2};
     }
     void lateServer()
     {
@@ -290,6 +293,7 @@ private slots:
         QFETCH(int, answerMs);
         QFETCH(bool, error);
         QFETCH(bool, fallback);
+        QFETCH(bool, programEnds);
         QFETCH(QList<uint>, closedAtOnce);
         QFETCH(QList<uint>, closedAtLast);
         setParts(false, false);
@@ -311,6 +315,10 @@ private slots:
         server.answer(error);
         QTest::qWait(300);
         QCOMPARE(window->popup->isVisible(), fallback);
+        if (programEnds) {
+            window.reset();
+            QTest::qWait(300);
+        }
         QCOMPARE(server.closed, closedAtOnce);
         QTRY_COMPARE_WITH_TIMEOUT(server.closed, closedAtLast, 3000);
         if (closedAtLast != closedAtOnce)

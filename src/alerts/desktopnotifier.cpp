@@ -71,6 +71,11 @@ DesktopNotifier::DesktopNotifier(const QImage& icon, QObject* parent)
     connect(&withdrawalTimer, &QTimer::timeout, this, &DesktopNotifier::withdraw);
 }
 
+DesktopNotifier::~DesktopNotifier()
+{
+    withdraw();
+}
+
 void DesktopNotifier::notify(const QString& summary, const QString& body, int visibleMs)
 {
     NotificationImage image;

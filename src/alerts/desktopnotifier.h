@@ -19,6 +19,9 @@ class DesktopNotifier : public QObject
 
 public:
     explicit DesktopNotifier(const QImage& icon, QObject* parent = nullptr);
+    // Withdraws the notification on screen: GNOME would keep it after the
+    // program has ended.
+    ~DesktopNotifier() override;
 
     // Asynchronous: the answer comes back through the event loop. The
     // notification replaces the one this object sent before and is withdrawn
