@@ -2,7 +2,8 @@
 // The panel and the alerts inside real desktop parts that this test starts
 // on a display and a bus of its own: openbox (Super+D shows the desktop),
 // trayer as the tray, dunst as the notification server, dbus-monitor
-// watching what reaches it.
+// watching what reaches it. With TESSIK_GNOME_SESSION set to x11 or wayland
+// it starts GNOME Shell instead, for the tests that end in "OnGnome".
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
@@ -13,7 +14,9 @@
 
 #include <QApplication>
 #include <QDBusConnection>
+#include <QDBusInterface>
 #include <QDBusMessage>
+#include <QDBusReply>
 #include <QDBusVirtualObject>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -24,6 +27,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -81,6 +85,8 @@ private:
     uint lastId = 0;
 };
 
+const QByteArray gnomeSession = qgetenv("TESSIK_GNOME_SESSION");
+
 } // namespace
 
 class TestDesktop : public QObject
@@ -97,6 +103,8 @@ private:
     bool trayRuns = false;
     bool serverRuns = false;
     std::unique_ptr<MainWindow> window;
+    // The pointer's last move in seemActive().
+    int step = 4;
 
     void setParts(bool tray, bool server)
     {
@@ -126,6 +134,42 @@ private:
         QTRY_COMPARE(x11::activeWindow(display), xid(window.get()));
     }
 
+    // GNOME keeps a banner up until it sees the user active: the pointer
+    // moves a little, through XTest on X11 and through Mutter's remote
+    // desktop on Wayland, where XTest reaches X11 programs only.
+    void seemActive()
+    {
+        step = -step; // back and forth, away from the banners at the top
+        if (gnomeSession != "wayland") {
+            XTestFakeRelativeMotionEvent(display, step, step, CurrentTime);
+            XFlush(display);
+            return;
+        }
+        const char service[] = "org.gnome.Mutter.RemoteDesktop";
+        QDBusInterface remote(service, "/org/gnome/Mutter/RemoteDesktop", service);
+        const QDBusReply<QDBusObjectPath> path = remote.call("CreateSession");
+        QDBusInterface session(service, path.value().path(), QString(service) + ".Session");
+        session.call("Start");
+        session.call("NotifyPointerMotionRelative", double(step), double(step));
+        session.call("Stop");
+    }
+
+    // The share of the strip at the top of the screen's middle, where GNOME
+    // shows its banners, that is not the colour below; NaN without a
+    // screenshot, which makes every comparison fail.
+    double bannerShare(QRgb below)
+    {
+        const QImage strip = desktop.screenshot().copy(760, 10, 400, 60);
+        if (strip.isNull())
+            return std::nan("");
+        int others = 0;
+        for (int y = 0; y < strip.height(); ++y) {
+            for (int x = 0; x < strip.width(); ++x)
+                others += (strip.pixel(x, y) & 0xffffff) != (below & 0xffffff);
+        }
+        return double(others) / (strip.width() * strip.height());
+    }
+
     void click(QWidget* widget)
     {
         const QPoint centre = widget->geometry().center();
@@ -149,9 +193,17 @@ private slots:
 
     void cleanup() { window.reset(); }
 
+    void init()
+    {
+        const bool forGnome = QByteArray(QTest::currentTestFunction()).endsWith("OnGnome");
+        if (forGnome != !gnomeSession.isEmpty())
+            QSKIP(forGnome ? "needs TESSIK_GNOME_SESSION" : "not among GNOME Shell");
+    }
+
     void cleanupTestCase()
     {
-        setParts(false, false);
+        if (gnomeSession.isEmpty())
+            setParts(false, false);
         XCloseDisplay(display);
     }
 
@@ -325,6 +377,32 @@ private slots:
             QVERIFY(clock.elapsed() >= answerMs + 1900); // its whole time
     }
 
+    // GNOME Shell holds back banners of normal urgency while a full-screen
+    // program is in front, and keeps critical ones until they are closed.
+    void criticalAlertOverFullScreenOnGnome()
+    {
+        showPanel(1);
+        const QRgb colour = 0xc03090;
+        QWidget game;
+        game.setPalette(QColor(colour));
+        game.setAutoFillBackground(true);
+        game.showFullScreen();
+        QTRY_VERIFY(platform::foregroundIsFullScreen());
+        // What the shell said at its start waits for the user; the
+        // full-screen window holds back the rest.
+        QTRY_VERIFY_WITH_TIMEOUT((seemActive(), bannerShare(colour) < 0.01), 20000);
+
+        QElapsedTimer clock;
+        clock.start();
+        window->activateAlert(false);
+        // Counted while it still slides in.
+        QTRY_VERIFY_WITH_TIMEOUT(bannerShare(colour) > 0.25, 2000);
+        qInfo("on screen after %lld ms", clock.elapsed());
+        QTRY_VERIFY_WITH_TIMEOUT(bannerShare(colour) < 0.01, 5000);
+        qInfo("gone after %lld ms", clock.elapsed());
+        QVERIFY(clock.elapsed() >= 1900);
+    }
+
     void popupIsAnAlertNotAWindow()
     {
         setParts(false, false);
@@ -396,8 +474,14 @@ private slots:
 int main(int argc, char* argv[])
 {
     PrivateDesktop desktop;
-    if (!desktop.startX() || !desktop.startWindowManager() || !desktop.startBus()) {
-        qWarning("cannot start the private desktop (Xvfb, openbox, dbus-daemon)");
+    const bool started =
+        gnomeSession == "wayland"
+            ? desktop.startGnomeShell(Session::Wayland)
+            : desktop.startX() &&
+                  (gnomeSession == "x11" ? desktop.startGnomeShell(Session::X11)
+                                         : desktop.startWindowManager() && desktop.startBus());
+    if (!started) {
+        qWarning("cannot start the private desktop (Xvfb, a window manager or GNOME, the buses)");
         return 1;
     }
     desktop.enter();
