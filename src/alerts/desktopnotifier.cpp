@@ -50,7 +50,7 @@ constexpr int answerTimeoutMs = 3000;
 // A busy server may still show the notification later; until this long its
 // answer is awaited, so that the late notification can be withdrawn.
 constexpr int lateAnswerMs = 60000;
-// The notification specification's urgency levels: 0 low, 1 normal, 2 critical.
+// The urgency levels of org.freedesktop.Notifications: 0 low, 1 normal, 2 critical.
 constexpr uchar critical = 2;
 
 const char service[] = "org.freedesktop.Notifications";
