@@ -2,7 +2,7 @@
 // The whole desktops that tests start for themselves: each comes up on a
 // display and buses of its own, shows an X11 program's window (through
 // XWayland in the Wayland sessions) where the user can see it, and on GNOME
-// its own notification server answers.
+// its own notification server and the file manager answer.
 #include "support/privatedesktop.h"
 #include "support/x11properties.h"
 
@@ -32,7 +32,7 @@ class TestWholeDesktops : public QObject
     Q_OBJECT
 
 private slots:
-    void windowAndNotifications_data()
+    void windowAndServices_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("pictured");
@@ -43,7 +43,7 @@ private slots:
         QTest::newRow("weston") << "weston" << false << "";
     }
 
-    void windowAndNotifications()
+    void windowAndServices()
     {
         QFETCH(QString, kind);
         QFETCH(bool, pictured);
@@ -90,6 +90,12 @@ private slots:
             const QDBusMessage sent = server.call("Notify", "test", 0u, "", "Motion", "",
                                                   QStringList(), QVariantMap(), -1);
             QVERIFY(sent.arguments().value(0).toUInt() > 0);
+            // The bus starts the file manager on this desktop's display.
+            QDBusInterface fileManager("org.freedesktop.FileManager1",
+                                       "/org/freedesktop/FileManager1",
+                                       "org.freedesktop.FileManager1", bus);
+            QCOMPARE(fileManager.call("ShowFolders", QStringList{"file:///"}, "").type(),
+                     QDBusMessage::ReplyMessage);
         }
         QDBusConnection::disconnectFromBus(kind);
         QTRY_VERIFY(desktop.notificationsSeen().contains("Motion"));

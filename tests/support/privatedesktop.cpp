@@ -21,6 +21,8 @@
 namespace {
 
 constexpr int startTimeoutMs = 10000;
+// In the desktop's own runtime directory.
+constexpr char waylandSocket[] = "wayland-tessik";
 // A whole desktop on a busy machine (tests run in parallel) takes longer.
 constexpr int desktopTimeoutMs = 40000;
 
@@ -280,14 +282,20 @@ void PrivateDesktop::stopTray()
     stop(tray);
 }
 
+QString PrivateDesktop::startBusDaemon(Process& daemon, const QString& name,
+                                       const QByteArray& config)
+{
+    const QString path = home.path() + "/" + name + ".conf";
+    daemon =
+        writeFile(path, config)
+            ? spawn({"dbus-daemon", "--nofork", "--config-file=" + path, "--print-address=1"}, name)
+            : nullptr;
+    return daemon ? QString::fromLocal8Bit(firstLine(*daemon)) : QString();
+}
+
 bool PrivateDesktop::startBus()
 {
-    const QString config = home.path() + "/bus.conf";
-    bus = writeFile(config, busConfig)
-              ? spawn({"dbus-daemon", "--nofork", "--config-file=" + config, "--print-address=1"},
-                      "dbus-daemon")
-              : nullptr;
-    busAddress = bus ? QString::fromLocal8Bit(firstLine(*bus)) : QString();
+    busAddress = startBusDaemon(bus, "dbus-daemon", busConfig);
     return !busAddress.isEmpty();
 }
 
@@ -341,32 +349,38 @@ QByteArray PrivateDesktop::notificationsSeen() const
 
 bool PrivateDesktop::run(const QStringList& command)
 {
-    Process tool = spawn(command, "tools");
-    return tool && tool->waitForFinished() && tool->exitStatus() == QProcess::NormalExit &&
-           tool->exitCode() == 0;
+    return output(command).has_value();
 }
 
-QByteArray PrivateDesktop::output(const QStringList& command)
+std::optional<QByteArray> PrivateDesktop::output(const QStringList& command)
 {
     Process tool = spawn(command, "tools");
-    const bool done = tool && tool->waitForFinished() &&
-                      tool->exitStatus() == QProcess::NormalExit && tool->exitCode() == 0;
-    return done ? tool->readAllStandardOutput() : QByteArray();
+    if (tool && tool->waitForFinished() && tool->exitStatus() == QProcess::NormalExit &&
+        tool->exitCode() == 0)
+        return tool->readAllStandardOutput();
+    return std::nullopt;
 }
 
 QByteArray PrivateDesktop::callShell(const QStringList& arguments)
 {
     return output(QStringList{"gdbus", "call", "--session", "--timeout", "10", "--dest",
                               "org.gnome.Shell", "--object-path", "/org/gnome/Shell", "--method"} +
-                  arguments);
+                  arguments)
+        .value_or(QByteArray());
 }
 
 QString PrivateDesktop::fromLog(const QString& logName, const QString& pattern) const
 {
     QFile log(logPath(logName));
-    if (!log.open(QIODevice::ReadOnly))
-        return QString();
-    return QRegularExpression(pattern).match(QString::fromLocal8Bit(log.readAll())).captured(1);
+    QString found;
+    if (log.open(QIODevice::ReadOnly)) {
+        // The latest start's, after those of any earlier attempt.
+        auto matches =
+            QRegularExpression(pattern).globalMatch(QString::fromLocal8Bit(log.readAll()));
+        while (matches.hasNext())
+            found = matches.next().captured(1);
+    }
+    return found;
 }
 
 bool PrivateDesktop::startGnomeShell(Session session)
@@ -375,6 +389,7 @@ bool PrivateDesktop::startGnomeShell(Session session)
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (startGnomeShellOnce(session))
             return true;
+        qWarning("GNOME Shell has not come up (see %s)", qPrintable(logPath("gnome-shell")));
         stopDesktop();
     }
     return false;
@@ -386,29 +401,18 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
         return false;
     desktopName = "GNOME";
     sessionType = session == Session::X11 ? "x11" : "wayland";
-    const QString systemConfig = home.path() + "/system-bus.conf";
-    systemBus = writeFile(systemConfig, systemBusConfig)
-                    ? spawn({"dbus-daemon", "--nofork", "--config-file=" + systemConfig,
-                             "--print-address=1"},
-                            "system-bus")
-                    : nullptr;
-    systemBusAddress = systemBus ? QString::fromLocal8Bit(firstLine(*systemBus)) : QString();
-    const QString sessionConfig = home.path() + "/gnome-bus.conf";
-    if (systemBusAddress.isEmpty() ||
-        !writeFile(sessionConfig, gnomeBusConfig(home.path() + "/services")))
-        return false;
-    bus = spawn({"dbus-daemon", "--nofork", "--config-file=" + sessionConfig, "--print-address=1"},
-                "dbus-daemon");
-    busAddress = bus ? QString::fromLocal8Bit(firstLine(*bus)) : QString();
+    systemBusAddress = startBusDaemon(systemBus, "system-bus", systemBusConfig);
+    busAddress =
+        systemBusAddress.isEmpty()
+            ? QString()
+            : startBusDaemon(bus, "dbus-daemon", gnomeBusConfig(home.path() + "/services"));
     if (busAddress.isEmpty())
         return false;
 
-    QFile::remove(logPath("gnome-shell"));
-    const QString socket = "wayland-tessik";
     shell = spawn(session == Session::X11
                       ? QStringList{"gnome-shell", "--x11", "--replace"}
                       : QStringList{"gnome-shell", "--headless", "--wayland", "--virtual-monitor",
-                                    "1920x1080", "--wayland-display=" + socket},
+                                    "1920x1080", QString("--wayland-display=") + waylandSocket},
                   "gnome-shell", Output::Log);
     const QStringList mode{"org.freedesktop.DBus.Properties.Get", "org.gnome.Shell", "Mode"};
     if (!shell || !waitFor([&] { return !callShell(mode).isEmpty(); }, desktopTimeoutMs))
@@ -416,7 +420,8 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
     if (session == Session::X11 && !waitForSelectionOwner("WM_S0"))
         return false;
     if (session == Session::Wayland) {
-        // XWayland starts when the first X11 client connects.
+        // The shell names the display; XWayland starts when the first X11
+        // client connects to it.
         displayName = fromLog("gnome-shell", "Using public X11 display (:\\d+)");
         const QFileInfoList authorities =
             QDir(runtimeDirectory())
@@ -424,17 +429,16 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
         if (displayName.isEmpty() || authorities.isEmpty())
             return false;
         xAuthority = authorities.first().filePath();
-        waylandName = socket;
+        waylandName = waylandSocket;
         // Programs the bus starts from now on (the file manager) find them.
         const QProcessEnvironment now = environment();
         QStringList variables;
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY"})
             variables << QString("'%1': '%2'").arg(name, now.value(name));
-        if (output({"gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
-                    "/org/freedesktop/DBus", "--method",
-                    "org.freedesktop.DBus.UpdateActivationEnvironment",
-                    "{" + variables.join(", ") + "}"})
-                .isEmpty())
+        if (!run({"gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
+                  "/org/freedesktop/DBus", "--method",
+                  "org.freedesktop.DBus.UpdateActivationEnvironment",
+                  "{" + variables.join(", ") + "}"}))
             return false;
     }
     // The shell opens the Activities overview as the last step of its
@@ -451,11 +455,9 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
 bool PrivateDesktop::startWeston()
 {
     sessionType = "wayland";
-    QFile::remove(logPath("weston"));
-    const QString socket = "wayland-tessik";
     // No idle time: its lock screen would cover everything.
     shell = spawn({"weston", "--backend=headless-backend.so", "--xwayland", "--idle-time=0",
-                   "--socket=" + socket},
+                   QString("--socket=") + waylandSocket},
                   "weston", Output::Log);
     QString xDisplay;
     const bool ready = shell && waitFor([&] {
@@ -467,7 +469,7 @@ bool PrivateDesktop::startWeston()
         return false;
     }
     displayName = xDisplay;
-    waylandName = socket;
+    waylandName = waylandSocket;
     return true;
 }
 
