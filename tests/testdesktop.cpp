@@ -70,13 +70,13 @@ public:
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
     {
-        if (message.member() == "Notify") {
-            message.setDelayedReply(true);
+        // The program calls Notify and CloseNotification only.
+        if (message.member() == "CloseNotification")
+            closed << message.arguments().value(0).toUInt();
+        else
             waiting << message;
-            return true;
-        }
-        closed << message.arguments().value(0).toUInt();
-        return message.member() == "CloseNotification";
+        message.setDelayedReply(true);
+        return true;
     }
 
 private:
