@@ -2,7 +2,8 @@
 // The panel and the alerts inside real desktop parts that this test starts
 // on a display and a bus of its own: openbox (Super+D shows the desktop),
 // trayer as the tray, dunst as the notification server, dbus-monitor
-// watching what reaches it.
+// watching what reaches it. With TESSIK_GNOME_SESSION set to x11 or wayland
+// it starts GNOME Shell instead, for the tests that end in "OnGnome".
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
@@ -12,6 +13,11 @@
 #include "ui_mainwindow.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDBusVirtualObject>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -21,6 +27,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -36,6 +43,49 @@ bool balloonShown()
     return std::any_of(windows.begin(), windows.end(),
                        [](QWidget* w) { return w->inherits("QBalloonTip") && w->isVisible(); });
 }
+
+// A notification server on a bus connection of its own that answers Notify
+// only when told, with ids 1, 2, ... in turn, or with an error.
+class SlowNotificationServer : public QDBusVirtualObject
+{
+public:
+    QList<QDBusMessage> waiting;
+    QList<uint> closed;
+
+    SlowNotificationServer()
+    {
+        connection.registerService("org.freedesktop.Notifications");
+        connection.registerVirtualObject("/org/freedesktop/Notifications", this);
+    }
+    ~SlowNotificationServer() override { QDBusConnection::disconnectFromBus(connection.name()); }
+
+    void answer(bool error)
+    {
+        for (const QDBusMessage& call : waiting)
+            connection.send(error ? call.createErrorReply(QDBusError::Failed, "refused")
+                                  : call.createReply(++lastId));
+        waiting.clear();
+    }
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
+    {
+        // The program calls Notify and CloseNotification only.
+        if (message.member() == "CloseNotification")
+            closed << message.arguments().value(0).toUInt();
+        else
+            waiting << message;
+        message.setDelayedReply(true);
+        return true;
+    }
+
+private:
+    QDBusConnection connection =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, "slow notification server");
+    uint lastId = 0;
+};
+
+const QByteArray gnomeSession = qgetenv("TESSIK_GNOME_SESSION");
 
 } // namespace
 
@@ -53,6 +103,8 @@ private:
     bool trayRuns = false;
     bool serverRuns = false;
     std::unique_ptr<MainWindow> window;
+    // The pointer's last move in seemActive().
+    int step = 4;
 
     void setParts(bool tray, bool server)
     {
@@ -82,6 +134,42 @@ private:
         QTRY_COMPARE(x11::activeWindow(display), xid(window.get()));
     }
 
+    // GNOME keeps a banner up until it sees the user active: the pointer
+    // moves a little, through XTest on X11 and through Mutter's remote
+    // desktop on Wayland, where XTest reaches X11 programs only.
+    void seemActive()
+    {
+        step = -step; // back and forth, away from the banners at the top
+        if (gnomeSession != "wayland") {
+            XTestFakeRelativeMotionEvent(display, step, step, CurrentTime);
+            XFlush(display);
+            return;
+        }
+        const char service[] = "org.gnome.Mutter.RemoteDesktop";
+        QDBusInterface remote(service, "/org/gnome/Mutter/RemoteDesktop", service);
+        const QDBusReply<QDBusObjectPath> path = remote.call("CreateSession");
+        QDBusInterface session(service, path.value().path(), QString(service) + ".Session");
+        session.call("Start");
+        session.call("NotifyPointerMotionRelative", double(step), double(step));
+        session.call("Stop");
+    }
+
+    // The share of the strip at the top of the screen's middle, where GNOME
+    // shows its banners, that is not the colour below; NaN without a
+    // screenshot, which makes every comparison fail.
+    double bannerShare(QRgb below)
+    {
+        const QImage strip = desktop.screenshot().copy(760, 10, 400, 60);
+        if (strip.isNull())
+            return std::nan("");
+        int others = 0;
+        for (int y = 0; y < strip.height(); ++y) {
+            for (int x = 0; x < strip.width(); ++x)
+                others += (strip.pixel(x, y) & 0xffffff) != (below & 0xffffff);
+        }
+        return double(others) / (strip.width() * strip.height());
+    }
+
     void click(QWidget* widget)
     {
         const QPoint centre = widget->geometry().center();
@@ -105,9 +193,17 @@ private slots:
 
     void cleanup() { window.reset(); }
 
+    void init()
+    {
+        const bool forGnome = QByteArray(QTest::currentTestFunction()).endsWith("OnGnome");
+        if (forGnome != !gnomeSession.isEmpty())
+            QSKIP(forGnome ? "needs TESSIK_GNOME_SESSION" : "not among GNOME Shell");
+    }
+
     void cleanupTestCase()
     {
-        setParts(false, false);
+        if (gnomeSession.isEmpty())
+            setParts(false, false);
         XCloseDisplay(display);
     }
 
@@ -195,13 +291,21 @@ private slots:
             const QByteArray all = desktop.notificationsSeen();
             return all.mid(all.lastIndexOf("member=Notify"));
         };
+        const int closes = desktop.notificationsSeen().count("member=CloseNotification");
+        QElapsedTimer clock;
+        clock.start();
         window->activateAlert(false);
         if (road == "notification") {
             QTRY_VERIFY(desktop.notificationsSeen().count("member=Notify") == seen + 1 &&
                         lastCall().contains("int32 2000"));
             for (const char* part : {"string \"Bralm Tessik\"", "string \"Motion Alert!\"",
-                                     "string \"image-data\"", "int32 156", "int32 178"})
+                                     "string \"image-data\"", "int32 156", "int32 178",
+                                     "string \"urgency\"\n         variant             byte 2"})
                 QVERIFY2(lastCall().contains(part), part);
+            // Withdrawn when its time is over, not before.
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.notificationsSeen().count("member=CloseNotification"),
+                                      closes + 1, 3000);
+            QVERIFY(clock.elapsed() >= 1900);
         }
         QTRY_COMPARE(balloonShown(), road == "balloon");
         QTRY_COMPARE(window->popup->isVisible(), road == "popup");
@@ -234,6 +338,93 @@ private slots:
                 .arg(QRegularExpression::escape(first.captured(1)), first.captured(2)));
         QCOMPARE(second.captured(3), reply.match(all).captured(1));
         QVERIFY(second.captured(3).toUInt() != 0);
+    }
+
+    // The server answers at the given time after the first alert; a second
+    // alert comes 300 ms after the first. No notification may stay on
+    // screen beside the fallback or a newer one, nor after the program.
+    void lateServer_data()
+    {
+        QTest::addColumn<int>("alerts");
+        QTest::addColumn<int>("answerMs");
+        QTest::addColumn<bool>("error");
+        QTest::addColumn<bool>("fallback");
+        QTest::addColumn<bool>("programEnds");
+        QTest::addColumn<QList<uint>>("closedAtOnce");
+        QTest::addColumn<QList<uint>>("closedAtLast");
+        using Ids = QList<uint>;
+        QTest::newRow("in time") << 1 << 500 << false << false << false << Ids() << Ids{1};
+        QTest::newRow("program ends") << 1 << 500 << false << false << true << Ids{1} << Ids{1};
+        QTest::newRow("after the fallback")
+            << 1 << 3500 << false << true << false << Ids{1} << Ids{1};
+        QTest::newRow("error") << 1 << 200 << true << true << false << Ids() << Ids();
+        QTest::newRow("newer alert waiting")
+            << 2 << 600 << false << false << false << Ids{1} << Ids{1, 2};
+        QTest::newRow("both after the fallback")
+            << 2 << 3600 << false << true << false << Ids{1, 2} << Ids{1, 2};
+    }
+    void lateServer()
+    {
+        QFETCH(int, alerts);
+        QFETCH(int, answerMs);
+        QFETCH(bool, error);
+        QFETCH(bool, fallback);
+        QFETCH(bool, programEnds);
+        QFETCH(QList<uint>, closedAtOnce);
+        QFETCH(QList<uint>, closedAtLast);
+        setParts(false, false);
+        showPanel(1);
+        QWidget game;
+        game.showFullScreen();
+        QTRY_VERIFY(platform::foregroundIsFullScreen());
+        SlowNotificationServer server;
+
+        QElapsedTimer clock;
+        clock.start();
+        window->activateAlert(false);
+        if (alerts == 2) {
+            QTest::qWait(300);
+            window->activateAlert(true);
+        }
+        QTRY_COMPARE(server.waiting.size(), alerts);
+        QTest::qWait(int(answerMs - clock.elapsed()));
+        server.answer(error);
+        QTest::qWait(300);
+        QCOMPARE(window->popup->isVisible(), fallback);
+        if (programEnds) {
+            window.reset();
+            QTest::qWait(300);
+        }
+        QCOMPARE(server.closed, closedAtOnce);
+        QTRY_COMPARE_WITH_TIMEOUT(server.closed, closedAtLast, 3000);
+        if (closedAtLast != closedAtOnce)
+            QVERIFY(clock.elapsed() >= answerMs + 1900); // its whole time
+    }
+
+    // GNOME Shell holds back banners of normal urgency while a full-screen
+    // program is in front, and keeps critical ones until they are closed.
+    void criticalAlertOverFullScreenOnGnome()
+    {
+        showPanel(1);
+        const QRgb colour = 0xc03090;
+        QWidget game;
+        game.setPalette(QColor(colour));
+        game.setAutoFillBackground(true);
+        game.showFullScreen();
+        QTRY_VERIFY(platform::foregroundIsFullScreen());
+        // What the shell said at its start waits for the user; the
+        // full-screen window holds back the rest.
+        QTRY_VERIFY_WITH_TIMEOUT((seemActive(), bannerShare(colour) < 0.01), 20000);
+
+        QElapsedTimer clock;
+        clock.start();
+        window->activateAlert(false);
+        // Counted while it still slides in.
+        QTRY_VERIFY_WITH_TIMEOUT(bannerShare(colour) > 0.25, 2000);
+        qInfo("on screen after %lld ms", clock.elapsed());
+        QTRY_VERIFY_WITH_TIMEOUT(bannerShare(colour) < 0.01, 5000);
+        qInfo("gone after %lld ms", clock.elapsed());
+        QVERIFY(clock.elapsed() >= 1900);
     }
 
     void popupIsAnAlertNotAWindow()
@@ -307,8 +498,14 @@ private slots:
 int main(int argc, char* argv[])
 {
     PrivateDesktop desktop;
-    if (!desktop.startX() || !desktop.startWindowManager() || !desktop.startBus()) {
-        qWarning("cannot start the private desktop (Xvfb, openbox, dbus-daemon)");
+    const bool started =
+        gnomeSession == "wayland"
+            ? desktop.startGnomeShell(Session::Wayland)
+            : desktop.startX() &&
+                  (gnomeSession == "x11" ? desktop.startGnomeShell(Session::X11)
+                                         : desktop.startWindowManager() && desktop.startBus());
+    if (!started) {
+        qWarning("cannot start the private desktop (Xvfb, a window manager or GNOME, the buses)");
         return 1;
     }
     desktop.enter();

@@ -45,8 +45,16 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, NotificationImage
 }
 
 // A server being started by the bus needs a moment; one that has not
-// answered by then will not help this alert.
+// answered by then will not help this alert, which goes elsewhere.
 constexpr int answerTimeoutMs = 3000;
+// A busy server may still show the notification later; until this long its
+// answer is awaited, so that the late notification can be withdrawn.
+constexpr int lateAnswerMs = 60000;
+// The urgency levels of org.freedesktop.Notifications: 0 low, 1 normal, 2 critical.
+constexpr uchar critical = 2;
+
+const char service[] = "org.freedesktop.Notifications";
+const char path[] = "/org/freedesktop/Notifications";
 
 } // namespace
 
@@ -56,9 +64,19 @@ DesktopNotifier::DesktopNotifier(const QImage& icon, QObject* parent)
     : QObject(parent), icon(icon.convertToFormat(QImage::Format_RGBA8888))
 {
     qDBusRegisterMetaType<NotificationImage>();
+    answerTimer.setSingleShot(true);
+    withdrawalTimer.setSingleShot(true);
+    connect(&answerTimer, &QTimer::timeout, this,
+            [this] { giveUp(QString("no answer within %1 ms").arg(answerTimeoutMs)); });
+    connect(&withdrawalTimer, &QTimer::timeout, this, &DesktopNotifier::withdraw);
 }
 
-void DesktopNotifier::notify(const QString& summary, const QString& body, int expireMs)
+DesktopNotifier::~DesktopNotifier()
+{
+    withdraw();
+}
+
+void DesktopNotifier::notify(const QString& summary, const QString& body, int visibleMs)
 {
     NotificationImage image;
     image.width = icon.width();
@@ -67,23 +85,71 @@ void DesktopNotifier::notify(const QString& summary, const QString& body, int ex
     image.data = QByteArray(reinterpret_cast<const char*>(icon.constBits()),
                             static_cast<int>(icon.sizeInBytes()));
 
-    QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.Notifications",
-                                                       "/org/freedesktop/Notifications",
-                                                       "org.freedesktop.Notifications", "Notify");
-    call << QString(appTitle) << shownId << QString() << summary << body << QStringList()
-         << QVariantMap{{"image-data", QVariant::fromValue(image)}} << expireMs;
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, service, "Notify");
+    call << QString(appTitle) << lastId << QString() << summary << body << QStringList()
+         << QVariantMap{{"urgency", QVariant::fromValue(critical)},
+                        {"image-data", QVariant::fromValue(image)}}
+         << visibleMs;
 
+    // The notification on screen stays until this alert has its answer:
+    // withdrawing it now could remove the one that replaces it.
+    withdrawalTimer.stop();
     // Without a bus the call fails at once and the watcher still reports it.
-    auto* watcher = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(call, answerTimeoutMs), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        const QDBusPendingReply<unsigned int> reply = *w;
-        w->deleteLater();
-        if (reply.isError()) {
-            qDebug() << "No notification server took the alert:" << reply.error().message();
-            emit refused();
-            return;
+    awaited = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call, lateAnswerMs), this);
+    connect(awaited, &QDBusPendingCallWatcher::finished, this,
+            [this, visibleMs](QDBusPendingCallWatcher* w) { answered(w, visibleMs); });
+    answerTimer.start(answerTimeoutMs);
+}
+
+void DesktopNotifier::answered(QDBusPendingCallWatcher* call, int visibleMs)
+{
+    const QDBusPendingReply<unsigned int> reply = *call;
+    call->deleteLater();
+    if (call != awaited) {
+        // Refused, or a newer alert took its place. The one on screen is
+        // what a newer alert replaces, so it stays.
+        if (reply.isValid() && reply.value() != shownId) {
+            qDebug() << "A notification shown too late was withdrawn";
+            close(reply.value());
         }
-        shownId = reply.value();
-    });
+        return;
+    }
+    if (reply.isError()) {
+        giveUp(reply.error().message());
+        return;
+    }
+    awaited = nullptr;
+    answerTimer.stop();
+    // A server that did not replace the previous notification shows both.
+    if (shownId != reply.value())
+        withdraw();
+    shownId = lastId = reply.value();
+    withdrawalTimer.start(visibleMs);
+}
+
+void DesktopNotifier::giveUp(const QString& reason)
+{
+    qDebug() << "No notification server took the alert:" << reason;
+    awaited = nullptr;
+    answerTimer.stop();
+    withdraw();
+    emit refused();
+}
+
+void DesktopNotifier::withdraw()
+{
+    close(shownId);
+    shownId = 0;
+}
+
+void DesktopNotifier::close(unsigned int id)
+{
+    if (id == 0)
+        return;
+    QDBusMessage call = QDBusMessage::createMethodCall(service, path, service, "CloseNotification");
+    call << id;
+    // Nothing waits for the answer: a notification already gone is an error
+    // that changes nothing.
+    QDBusConnection::sessionBus().send(call);
 }

@@ -5,20 +5,30 @@
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <QTimer>
+
+class QDBusPendingCallWatcher;
 
 // Hands alerts to the session's notification server
-// (org.freedesktop.Notifications on the session bus), which shows them on
-// every desktop that has one, over full-screen programs too.
+// (org.freedesktop.Notifications on the session bus). They are critical, the
+// urgency that servers such as GNOME Shell show over full-screen programs
+// too, and that GNOME never lets expire: this object withdraws them itself.
 class DesktopNotifier : public QObject
 {
     Q_OBJECT
 
 public:
     explicit DesktopNotifier(const QImage& icon, QObject* parent = nullptr);
+    // Withdraws the notification on screen: GNOME would keep it after the
+    // program has ended.
+    ~DesktopNotifier() override;
 
-    // Asynchronous: the answer comes back through the event loop. A new
-    // notification replaces the one this object sent before.
-    void notify(const QString& summary, const QString& body, int expireMs);
+    // Asynchronous: the answer comes back through the event loop. The
+    // notification replaces the one this object sent before and is withdrawn
+    // visibleMs after the server has shown it. One the server shows only
+    // after the alert was refused (or a newer alert took its place) is
+    // withdrawn at once, so that no alert is seen twice.
+    void notify(const QString& summary, const QString& body, int visibleMs);
 
 signals:
     // No server took the notification: none runs or can be started, it
@@ -26,8 +36,22 @@ signals:
     void refused();
 
 private:
+    void answered(QDBusPendingCallWatcher* call, int visibleMs);
+    // The latest alert goes to the fallback; what it replaced goes too.
+    void giveUp(const QString& reason);
+    void withdraw();
+    void close(unsigned int id);
+
     QImage icon;
+    // The call of the latest alert while it waits for its answer.
+    QDBusPendingCallWatcher* awaited = nullptr;
+    // The id the server gave the latest alert it took; the next one
+    // replaces it.
+    unsigned int lastId = 0;
+    // The notification on screen, 0 when none.
     unsigned int shownId = 0;
+    QTimer answerTimer;
+    QTimer withdrawalTimer;
 };
 
 #endif
