@@ -51,22 +51,6 @@ const char busConfig[] =
 </busconfig>
 )";
 
-// GNOME needs a system bus; one marked "system" makes its clients hang.
-const char systemBusConfig[] =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>custom</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
 bool writeFile(const QString& path, const QByteArray& text)
 {
     QFile file(path);
@@ -84,6 +68,12 @@ template <typename Condition> bool waitFor(Condition condition, int timeoutMs = 
         QThread::msleep(20);
     }
     return true;
+}
+
+// GNOME needs a system bus; one marked "system" makes its clients hang.
+QByteArray systemBusConfig()
+{
+    return QByteArray(busConfig).replace("<type>session</type>", "<type>custom</type>");
 }
 
 // A session bus that starts what a GNOME session offers, but not dunst,
@@ -401,7 +391,7 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
         return false;
     desktopName = "GNOME";
     sessionType = session == Session::X11 ? "x11" : "wayland";
-    systemBusAddress = startBusDaemon(systemBus, "system-bus", systemBusConfig);
+    systemBusAddress = startBusDaemon(systemBus, "system-bus", systemBusConfig());
     busAddress =
         systemBusAddress.isEmpty()
             ? QString()
