@@ -379,7 +379,10 @@ bool PrivateDesktop::startGnomeShell(Session session)
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (startGnomeShellOnce(session))
             return true;
-        qWarning("GNOME Shell has not come up (see %s)", qPrintable(logPath("gnome-shell")));
+        // The log goes with the temporary home.
+        QFile log(logPath("gnome-shell"));
+        const QByteArray text = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+        qWarning("GNOME Shell has not come up; its log ends:\n%s", text.right(3000).constData());
         stopDesktop();
     }
     return false;
