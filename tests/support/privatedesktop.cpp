@@ -51,22 +51,6 @@ const char busConfig[] =
 </busconfig>
 )";
 
-// GNOME needs a system bus; one marked "system" makes its clients hang.
-const char systemBusConfig[] =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>custom</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
 bool writeFile(const QString& path, const QByteArray& text)
 {
     QFile file(path);
@@ -84,6 +68,12 @@ template <typename Condition> bool waitFor(Condition condition, int timeoutMs = 
         QThread::msleep(20);
     }
     return true;
+}
+
+// GNOME needs a system bus; one marked "system" makes its clients hang.
+QByteArray systemBusConfig()
+{
+    return QByteArray(busConfig).replace("<type>session</type>", "<type>custom</type>");
 }
 
 // A session bus that starts what a GNOME session offers, but not dunst,
@@ -391,7 +381,10 @@ bool PrivateDesktop::startGnomeShell(Session session)
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (startGnomeShellOnce(session))
             return true;
-        qWarning("GNOME Shell has not come up (see %s)", qPrintable(logPath("gnome-shell")));
+        // The log goes with the temporary home.
+        QFile log(logPath("gnome-shell"));
+        const QByteArray text = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+        qWarning("GNOME Shell has not come up; its log ends:\n%s", text.right(3000).constData());
         stopDesktop();
     }
     return false;
@@ -403,7 +396,7 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
         return false;
     desktopName = "GNOME";
     sessionType = session == Session::X11 ? "x11" : "wayland";
-    systemBusAddress = startBusDaemon(systemBus, "system-bus", systemBusConfig);
+    systemBusAddress = startBusDaemon(systemBus, "system-bus", systemBusConfig());
     busAddress =
         systemBusAddress.isEmpty()
             ? QString()
