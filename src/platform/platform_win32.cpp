@@ -1,13 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The platform services on Windows, through user32.
 #include "platform/platform.h"
+#include "platform/windowswitchkeys.h"
 
 #include <windows.h>
 
 namespace platform {
 
+bool isWaylandSession()
+{
+    return false;
+}
+
 // Windows has no other session kind to warn about.
 void reportSessionLimits() {}
+
+// A locked session runs on a desktop of its own, where injected keys and
+// this program's windows never arrive.
+bool keyboardGrabbedElsewhere()
+{
+    return false;
+}
+
+SwitchOutcome hideUserWindows()
+{
+    const int count = static_cast<int>(windowSwitchKeys.size());
+    SwitchOutcome outcome;
+    outcome.windowsHidden = sendKeyStrokes(windowSwitchKeys.data(), count) == count;
+    outcome.fileManagerOpened = outcome.windowsHidden;
+    return outcome;
+}
 
 bool foregroundIsFullScreen()
 {

@@ -4,6 +4,7 @@
 // one "ok" or "not ok" line each and the exit code counts the failures.
 // It types Windows+D and Windows+E: never run it on a real desktop.
 #include "platform/platform.h"
+#include "platform/windowswitchkeys.h"
 
 #include <windows.h>
 
