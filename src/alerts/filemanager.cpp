@@ -9,6 +9,19 @@
 #include <QDir>
 #include <QUrl>
 
+namespace {
+
+void openUnlessShown(const QDBusPendingCall& answer, const QUrl& folder)
+{
+    if (!answer.isError())
+        return;
+    qDebug() << "No file manager service answered:" << answer.error().message() << "- opening"
+             << folder.toLocalFile() << "directly";
+    QDesktopServices::openUrl(folder);
+}
+
+} // namespace
+
 void openHomeFolder(QObject* context)
 {
     const QUrl home = QUrl::fromLocalFile(QDir::homePath());
@@ -16,16 +29,17 @@ void openHomeFolder(QObject* context)
         "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
         "org.freedesktop.FileManager1", "ShowFolders");
     call << QStringList{home.toString()} << QString();
-    // Without a bus the call fails at once and the watcher still reports it.
-    auto* watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), context);
+    const QDBusPendingCall answer = QDBusConnection::sessionBus().asyncCall(call);
+    // Without a bus the call has failed already, and a watcher would never
+    // say so.
+    if (answer.isFinished()) {
+        openUnlessShown(answer, home);
+        return;
+    }
+    auto* watcher = new QDBusPendingCallWatcher(answer, context);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
                      [home](QDBusPendingCallWatcher* w) {
                          w->deleteLater();
-                         if (!w->isError())
-                             return;
-                         qDebug() << "No file manager service answered:" << w->error().message()
-                                  << "- opening" << home.toLocalFile() << "directly";
-                         QDesktopServices::openUrl(home);
+                         openUnlessShown(*w, home);
                      });
 }
