@@ -2,16 +2,18 @@
 // The panel and the alerts inside real desktop parts that this test starts
 // on a display and a bus of its own: openbox (Super+D shows the desktop),
 // trayer as the tray, dunst as the notification server, dbus-monitor
-// watching what reaches it.
+// watching what reaches it, and xterm as the user's work.
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
+#include "support/messagecapture.h"
 #include "support/privatedesktop.h"
 #include "support/x11properties.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -28,6 +30,22 @@ namespace {
 Window xid(QWidget* widget)
 {
     return Window(widget->winId());
+}
+
+// The share of the area's pixels that differ clearly between two pictures.
+double changedShare(const QImage& before, const QImage& after, const QRect& area)
+{
+    int changed = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor a = before.pixelColor(x, y);
+            const QColor b = after.pixelColor(x, y);
+            changed +=
+                qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) >
+                30;
+        }
+    }
+    return changed / double(area.width() * area.height());
 }
 
 bool balloonShown()
@@ -53,6 +71,8 @@ private:
     bool trayRuns = false;
     bool serverRuns = false;
     std::unique_ptr<MainWindow> window;
+    // Folders handed to the desktop's default program for them.
+    QList<QUrl> opened;
 
     void setParts(bool tray, bool server)
     {
@@ -91,9 +111,13 @@ private:
         XFlush(display);
     }
 
+public slots:
+    void openUrl(const QUrl& url) { opened.append(url); }
+
 private slots:
     void initTestCase()
     {
+        QDesktopServices::setUrlHandler("file", this, "openUrl");
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome.path());
         QApplication::setQuitOnLastWindowClosed(false);
         display = XOpenDisplay(nullptr);
@@ -228,7 +252,8 @@ private slots:
         QVERIFY(attributes.override_redirect);
         const auto listed = x11::clients(display);
         QVERIFY(std::find(listed.begin(), listed.end(), popup) == listed.end());
-        // The switch's Super+D reached openbox, which hid the panel.
+        // The switch's show-desktop request reached openbox, which hid the
+        // panel.
         QTRY_VERIFY(!x11::isViewable(display, xid(window.get())));
 
         // Where, how large and how opaque the panel's controls say.
@@ -275,6 +300,61 @@ private slots:
         XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_d), False, CurrentTime);
         XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Super_L), False, CurrentTime);
         XFlush(display);
+    }
+
+    void windowSwitch_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::newRow("unlocked") << false;
+        QTest::newRow("keyboard held by a screen locker") << true;
+    }
+    void windowSwitch()
+    {
+        QFETCH(bool, locked);
+        setParts(false, false);
+        showPanel(1 | 2); // popup and Window Switch
+        window->settings->popupDisplayTime = 4;
+        // Every key typed into the terminal would end up in the file.
+        const QString typed = configHome.path() + "/typed";
+        QProcess terminal;
+        terminal.setProcessEnvironment(desktop.environment());
+        terminal.start("xterm", {"-geometry", "80x24+200+200", "-e", "sh", "-c",
+                                 "stty -icanon -echo; cat > \"$0\"", typed});
+        Window work = None;
+        QTRY_VERIFY((work = x11::clientOfProcess(display, terminal.processId())) != None);
+        QTRY_COMPARE(x11::activeWindow(display), work);
+        const QImage before = desktop.screenshot();
+        if (locked)
+            QCOMPARE(XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
+                                   GrabModeAsync, CurrentTime),
+                     GrabSuccess);
+        const int asked = desktop.notificationsSeen().count("member=ShowFolders");
+        opened.clear();
+
+        MessageCapture messages;
+        QElapsedTimer clock;
+        clock.start();
+        window->activateAlert(false);
+        // The picture stays on screen, drawn, for its time (and nothing is
+        // drawn while locked).
+        for (int at : {1000, 3000}) {
+            QTest::qWait(int(at - clock.elapsed()));
+            const double share =
+                changedShare(before, desktop.screenshot(), window->popup->geometry());
+            QVERIFY2(locked ? share < 0.05 : share > 0.5, qPrintable(QString::number(share)));
+        }
+        XUngrabKeyboard(display, CurrentTime);
+        XSync(display, False);
+
+        // The terminal was hidden and a file manager asked for, unless locked.
+        QCOMPARE(x11::isViewable(display, work), locked);
+        const bool fileManager =
+            !opened.isEmpty() || desktop.notificationsSeen().count("member=ShowFolders") > asked;
+        QCOMPARE(fileManager, !locked);
+        QCOMPARE(messages.messages().filter("Session locked").size(), locked ? 1 : 0);
+        terminal.kill();
+        terminal.waitForFinished();
+        QCOMPARE(QFile(typed).size(), qint64(0));
     }
 };
 

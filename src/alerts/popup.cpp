@@ -4,6 +4,7 @@
 #include "alerts/popupgeometry.h"
 #include "app/constants.h"
 #include "app/mainwindow.h"
+#include "platform/platform.h"
 #include "ui_mainwindow.h"
 
 #include <QBasicTimer>
@@ -39,7 +40,9 @@ constexpr Qt::WindowFlags popupFlags = alertFlags | Qt::X11BypassWindowManagerHi
 // An unmanaged window is stacked only by its own requests: windows mapped
 // later without a window manager, other unmanaged windows, and frames that a
 // window manager raises to the very top cover it. While shown, the popup
-// goes back on top a few times a second.
+// goes back on top a few times a second. Qt would send the request only with
+// its next exchange with the X server, which may not come while nobody
+// touches the program's windows.
 class KeepOnTop : public QObject
 {
 public:
@@ -57,7 +60,7 @@ protected:
             timer.stop();
         return false;
     }
-    void timerEvent(QTimerEvent*) override { popup->raise(); }
+    void timerEvent(QTimerEvent*) override { platform::raiseWindow(popup->winId()); }
 
 private:
     QWidget* popup;

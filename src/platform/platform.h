@@ -31,6 +31,11 @@ bool foregroundIsFullScreen();
 // locker does. False when none does or when that cannot be found out.
 bool keyboardGrabbedElsewhere();
 
+// Puts a top-level window of this program above all others at once, also
+// where the program's own connection to the window system would hold the
+// request back until its next event.
+void raiseWindow(unsigned long window);
+
 // What hideUserWindows achieved.
 struct SwitchOutcome
 {

@@ -22,6 +22,12 @@ bool keyboardGrabbedElsewhere()
     return false;
 }
 
+void raiseWindow(unsigned long window)
+{
+    SetWindowPos(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(window)), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 SwitchOutcome hideUserWindows()
 {
     const int count = static_cast<int>(windowSwitchKeys.size());

@@ -303,6 +303,16 @@ bool keyboardGrabbedElsewhere()
     return status == AlreadyGrabbed && !trap.failed();
 }
 
+void raiseWindow(unsigned long window)
+{
+    const DisplayConnection display = openDisplay("raise");
+    if (!display)
+        return;
+    // The window may have closed a moment ago.
+    ErrorTrap trap(display.get());
+    XRaiseWindow(display.get(), window);
+}
+
 SwitchOutcome hideUserWindows()
 {
     const DisplayConnection display = openDisplay("show desktop");

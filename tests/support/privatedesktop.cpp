@@ -10,6 +10,7 @@
 #include <QThread>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace {
 
@@ -217,9 +218,10 @@ void PrivateDesktop::stopNotificationServer()
 
 bool PrivateDesktop::watchNotifications()
 {
-    busMonitor = spawn(
-        {"dbus-monitor", "--address", busAddress, "interface='org.freedesktop.Notifications'"},
-        "dbus-monitor-errors");
+    busMonitor =
+        spawn({"dbus-monitor", "--address", busAddress, "interface='org.freedesktop.Notifications'",
+               "interface='org.freedesktop.FileManager1'"},
+              "dbus-monitor-errors");
     // It reports losing its own name once it has become a monitor.
     return busMonitor && waitFor([&] { return notificationsSeen().contains("NameLost"); });
 }
@@ -241,4 +243,26 @@ bool PrivateDesktop::run(const QStringList& command)
     Process tool = spawn(command, "tools");
     return tool && tool->waitForFinished() && tool->exitStatus() == QProcess::NormalExit &&
            tool->exitCode() == 0;
+}
+
+QImage PrivateDesktop::screenshot()
+{
+    QImage shot;
+    Display* display = XOpenDisplay(displayName.toLocal8Bit().constData());
+    if (display == nullptr)
+        return shot;
+    const int screen = DefaultScreen(display);
+    // A compositing window manager draws into the same frame buffer.
+    XImage* image = XGetImage(display, RootWindow(display, screen), 0, 0,
+                              unsigned(DisplayWidth(display, screen)),
+                              unsigned(DisplayHeight(display, screen)), AllPlanes, ZPixmap);
+    if (image != nullptr) {
+        shot = QImage(image->width, image->height, QImage::Format_RGB32);
+        for (int y = 0; y < image->height; ++y)
+            for (int x = 0; x < image->width; ++x)
+                shot.setPixel(x, y, uint(XGetPixel(image, x, y)));
+        XDestroyImage(image);
+    }
+    XCloseDisplay(display);
+    return shot;
 }

@@ -3,6 +3,7 @@
 #define TESSIK_PRIVATEDESKTOP_H
 
 #include <QByteArray>
+#include <QImage>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
@@ -34,9 +35,12 @@ public:
     // These two need the QCoreApplication: they watch the server's bus name.
     bool startNotificationServer();
     void stopNotificationServer();
+    // Watches the notifications and the requests to a file manager.
     bool watchNotifications();
     // What dbus-monitor has seen so far.
     QByteArray notificationsSeen() const;
+    // The screen as the user sees it.
+    QImage screenshot();
     // Runs a short tool (such as xrandr) on this desktop to its end.
     bool run(const QStringList& command);
 
