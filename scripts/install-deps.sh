@@ -18,6 +18,10 @@ packages=(
     x11-xserver-utils trayer            # xrdb sets Xft.dpi; a tray for the balloon (tests)
     libxrandr-dev  # the full-screen test asks RandR for the monitors
     openbox trayer dunst dbus-daemon dbus-bin x11-xserver-utils  # real desktop parts the tests start
+    # Whole desktops the tests start: GNOME Shell (gjs runs its notification
+    # service, nautilus answers for the file manager, gnome-settings-daemon
+    # its media keys, gdbus and gsettings drive it) and weston, with XWayland.
+    gnome-shell gjs gnome-settings-daemon nautilus libglib2.0-bin weston xwayland
 )
 
 missing=()

@@ -3,18 +3,26 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <csignal>
+#include <cstring>
+#include <vector>
+
 namespace {
 
 constexpr int startTimeoutMs = 10000;
+// A whole desktop on a busy machine (tests run in parallel) takes longer.
+constexpr int desktopTimeoutMs = 40000;
 
 // Super+D shows the desktop, as on the desktops the Window Switch is for.
 const char windowManagerConfig[] = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -41,23 +49,80 @@ const char busConfig[] =
 </busconfig>
 )";
 
-bool writeFile(const QString& path, const char* text)
+// GNOME needs a system bus; one marked "system" makes its clients hang.
+const char systemBusConfig[] =
+    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>custom</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
+bool writeFile(const QString& path, const QByteArray& text)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) >= 0;
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
 }
 
-// Polls until the condition holds or the start time is up.
-template <typename Condition> bool waitFor(Condition condition)
+// Polls until the condition holds or the time is up.
+template <typename Condition> bool waitFor(Condition condition, int timeoutMs = startTimeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
-        if (clock.elapsed() > startTimeoutMs)
+        if (clock.elapsed() > timeoutMs)
             return false;
         QThread::msleep(20);
     }
     return true;
+}
+
+// A session bus that starts what a GNOME session offers, but not dunst,
+// which a stock GNOME lacks and which would answer for its notifications.
+QByteArray gnomeBusConfig(const QString& serviceDirectory)
+{
+    QDir services(serviceDirectory);
+    services.mkpath(".");
+    const QDir installed("/usr/share/dbus-1/services");
+    for (const QString& name : installed.entryList({"*.service"}, QDir::Files)) {
+        if (name != "org.knopwob.dunst.service")
+            QFile::copy(installed.filePath(name), services.filePath(name));
+    }
+    QByteArray config(busConfig);
+    return config.replace("<auth>", "<servicedir>" + serviceDirectory.toLocal8Bit() +
+                                        "</servicedir>\n  <auth>");
+}
+
+// Every process below the given one, found through /proc.
+std::vector<pid_t> descendants(pid_t root)
+{
+    std::vector<std::pair<pid_t, pid_t>> parents;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (entry.toInt() <= 0 || !stat.open(QIODevice::ReadOnly))
+            continue;
+        // The parent follows the name, which may hold spaces and brackets.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            parents.emplace_back(entry.toInt(), fields[1].toInt());
+    }
+    std::vector<pid_t> found{root};
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        for (const auto& [pid, parent] : parents) {
+            if (parent == found[i])
+                found.push_back(pid);
+        }
+    }
+    found.erase(found.begin());
+    return found;
 }
 
 } // namespace
@@ -72,8 +137,10 @@ PrivateDesktop::PrivateDesktop()
 
 PrivateDesktop::~PrivateDesktop()
 {
-    for (Process* process :
-         {&busMonitor, &notificationServer, &bus, &tray, &windowManager, &xServer})
+    for (Process* process : {&busMonitor, &notificationServer})
+        stop(*process);
+    stopDesktop();
+    for (Process* process : {&tray, &windowManager, &xServer})
         stop(*process);
 }
 
@@ -81,6 +148,8 @@ QProcessEnvironment PrivateDesktop::environment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("DISPLAY", displayName);
+    if (displayName.isEmpty())
+        environment.remove("DISPLAY");
     environment.insert("HOME", home.path());
     environment.insert("XDG_RUNTIME_DIR", runtimeDirectory());
     environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
@@ -92,24 +161,48 @@ QProcessEnvironment PrivateDesktop::environment() const
     // autolaunch would outlive the test).
     environment.insert("DBUS_SESSION_BUS_ADDRESS",
                        busAddress.isEmpty() ? QStringLiteral("disabled:") : busAddress);
+    if (!systemBusAddress.isEmpty())
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", systemBusAddress);
+    if (!sessionType.isEmpty()) {
+        environment.insert("XDG_SESSION_TYPE", sessionType);
+        // No GPU here: Mesa draws in software.
+        environment.insert("LIBGL_ALWAYS_SOFTWARE", "1");
+    }
+    if (!waylandName.isEmpty())
+        environment.insert("WAYLAND_DISPLAY", waylandName);
+    if (!desktopName.isEmpty()) {
+        environment.insert("XDG_CURRENT_DESKTOP", desktopName);
+        environment.insert("XDG_SESSION_DESKTOP", desktopName.toLower());
+    }
+    if (!xAuthority.isEmpty())
+        environment.insert("XAUTHORITY", xAuthority);
     return environment;
 }
 
 void PrivateDesktop::enter() const
 {
     const QProcessEnvironment wanted = environment();
-    for (const char* name : {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS"})
+    for (const char* name :
+         {"WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "DBUS_SESSION_BUS_ADDRESS", "DISPLAY"})
         qunsetenv(name);
     for (const QString& name : wanted.keys())
         qputenv(name.toLocal8Bit(), wanted.value(name).toLocal8Bit());
 }
 
-PrivateDesktop::Process PrivateDesktop::spawn(const QStringList& command, const QString& logName)
+QString PrivateDesktop::logPath(const QString& logName) const
+{
+    return home.path() + "/" + logName + ".log";
+}
+
+PrivateDesktop::Process PrivateDesktop::spawn(const QStringList& command, const QString& logName,
+                                              Output output)
 {
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(environment());
     // Their chatter goes to a log beside the test's files.
-    process->setStandardErrorFile(home.path() + "/" + logName + ".log", QIODevice::Append);
+    process->setStandardErrorFile(logPath(logName), QIODevice::Append);
+    if (output == Output::Log)
+        process->setStandardOutputFile(logPath(logName), QIODevice::Append);
     process->start(command.first(), command.mid(1));
     if (!process->waitForStarted())
         process.reset();
@@ -128,18 +221,27 @@ void PrivateDesktop::stop(Process& process)
 {
     if (!process)
         return;
-    process->kill();
-    process->waitForFinished();
+    // What it started (XWayland, services started on demand by a bus) would
+    // outlive it.
+    const std::vector<pid_t> started = descendants(pid_t(process->processId()));
+    // Asked first, servers remove their sockets and lock files.
+    process->terminate();
+    if (!process->waitForFinished(2000)) {
+        process->kill();
+        process->waitForFinished();
+    }
+    for (pid_t pid : started)
+        ::kill(pid, SIGKILL);
     process.reset();
 }
 
 bool PrivateDesktop::startX()
 {
     // -noreset: the server keeps its monitors when a tool such as xrandr
-    // disconnects as the last client.
-    xServer = spawn(
-        {"Xvfb", "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0", "1920x1080x24"},
-        "xvfb");
+    // disconnects as the last client. 96 dpi: a desktop at 100 %.
+    xServer = spawn({"Xvfb", "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-dpi", "96",
+                     "-screen", "0", "1920x1080x24"},
+                    "xvfb");
     const QByteArray number = xServer ? firstLine(*xServer) : QByteArray();
     displayName = ":" + QString::fromLatin1(number);
     return !number.isEmpty();
@@ -245,24 +347,193 @@ bool PrivateDesktop::run(const QStringList& command)
            tool->exitCode() == 0;
 }
 
+QByteArray PrivateDesktop::output(const QStringList& command)
+{
+    Process tool = spawn(command, "tools");
+    const bool done = tool && tool->waitForFinished() &&
+                      tool->exitStatus() == QProcess::NormalExit && tool->exitCode() == 0;
+    return done ? tool->readAllStandardOutput() : QByteArray();
+}
+
+QByteArray PrivateDesktop::callShell(const QStringList& arguments)
+{
+    return output(QStringList{"gdbus", "call", "--session", "--timeout", "10", "--dest",
+                              "org.gnome.Shell", "--object-path", "/org/gnome/Shell", "--method"} +
+                  arguments);
+}
+
+QString PrivateDesktop::fromLog(const QString& logName, const QString& pattern) const
+{
+    QFile log(logPath(logName));
+    QString found;
+    if (log.open(QIODevice::ReadOnly)) {
+        // The latest start's, after those of any earlier attempt.
+        auto matches =
+            QRegularExpression(pattern).globalMatch(QString::fromLocal8Bit(log.readAll()));
+        while (matches.hasNext())
+            found = matches.next().captured(1);
+    }
+    return found;
+}
+
+bool PrivateDesktop::startGnomeShell(Session session)
+{
+    // A first start can hang in a child the shell forks.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (startGnomeShellOnce(session))
+            return true;
+        qWarning("GNOME Shell has not come up (see %s)", qPrintable(logPath("gnome-shell")));
+        stopDesktop();
+    }
+    return false;
+}
+
+bool PrivateDesktop::startGnomeShellOnce(Session session)
+{
+    if (session == Session::X11 && !xServer)
+        return false;
+    desktopName = "GNOME";
+    sessionType = session == Session::X11 ? "x11" : "wayland";
+    const QString systemConfig = home.path() + "/system-bus.conf";
+    systemBus = writeFile(systemConfig, systemBusConfig)
+                    ? spawn({"dbus-daemon", "--nofork", "--config-file=" + systemConfig,
+                             "--print-address=1"},
+                            "system-bus")
+                    : nullptr;
+    systemBusAddress = systemBus ? QString::fromLocal8Bit(firstLine(*systemBus)) : QString();
+    const QString sessionConfig = home.path() + "/gnome-bus.conf";
+    if (systemBusAddress.isEmpty() ||
+        !writeFile(sessionConfig, gnomeBusConfig(home.path() + "/services")))
+        return false;
+    bus = spawn({"dbus-daemon", "--nofork", "--config-file=" + sessionConfig, "--print-address=1"},
+                "dbus-daemon");
+    busAddress = bus ? QString::fromLocal8Bit(firstLine(*bus)) : QString();
+    if (busAddress.isEmpty())
+        return false;
+
+    const QString socket = "wayland-tessik";
+    shell = spawn(session == Session::X11
+                      ? QStringList{"gnome-shell", "--x11", "--replace"}
+                      : QStringList{"gnome-shell", "--headless", "--wayland", "--virtual-monitor",
+                                    "1920x1080", "--wayland-display=" + socket},
+                  "gnome-shell", Output::Log);
+    const QStringList mode{"org.freedesktop.DBus.Properties.Get", "org.gnome.Shell", "Mode"};
+    if (!shell || !waitFor([&] { return !callShell(mode).isEmpty(); }, desktopTimeoutMs))
+        return false;
+    if (session == Session::X11 && !waitForSelectionOwner("WM_S0"))
+        return false;
+    if (session == Session::Wayland) {
+        // XWayland starts when the first X11 client connects.
+        displayName = fromLog("gnome-shell", "Using public X11 display (:\\d+)");
+        const QFileInfoList authorities =
+            QDir(runtimeDirectory())
+                .entryInfoList({".mutter-Xwaylandauth.*"}, QDir::Files | QDir::Hidden, QDir::Time);
+        if (displayName.isEmpty() || authorities.isEmpty())
+            return false;
+        xAuthority = authorities.first().filePath();
+        waylandName = socket;
+        // Programs the bus starts from now on (the file manager) find them.
+        const QProcessEnvironment now = environment();
+        QStringList variables;
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY"})
+            variables << QString("'%1': '%2'").arg(name, now.value(name));
+        if (output({"gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
+                    "/org/freedesktop/DBus", "--method",
+                    "org.freedesktop.DBus.UpdateActivationEnvironment",
+                    "{" + variables.join(", ") + "}"})
+                .isEmpty())
+            return false;
+    }
+    // The shell opens the Activities overview as the last step of its
+    // start: closed before, it would open again.
+    const QStringList overview{"org.freedesktop.DBus.Properties.Get", "org.gnome.Shell",
+                               "OverviewActive"};
+    if (!waitFor([&] { return callShell(overview).contains("true"); }))
+        qWarning("GNOME Shell has not opened its overview at start");
+    callShell(
+        {"org.freedesktop.DBus.Properties.Set", "org.gnome.Shell", "OverviewActive", "<false>"});
+    return waitFor([&] { return callShell(overview).contains("false"); });
+}
+
+bool PrivateDesktop::startWeston()
+{
+    sessionType = "wayland";
+    const QString socket = "wayland-tessik";
+    // No idle time: its lock screen would cover everything.
+    shell = spawn({"weston", "--backend=headless-backend.so", "--xwayland", "--idle-time=0",
+                   "--socket=" + socket},
+                  "weston", Output::Log);
+    QString xDisplay;
+    const bool ready = shell && waitFor([&] {
+                           xDisplay = fromLog("weston", "xserver listening on display (:\\d+)");
+                           return !xDisplay.isEmpty();
+                       });
+    if (!ready) {
+        stopDesktop();
+        return false;
+    }
+    displayName = xDisplay;
+    waylandName = socket;
+    return true;
+}
+
+void PrivateDesktop::stopDesktop()
+{
+    for (Process* process : {&shell, &bus, &systemBus})
+        stop(*process);
+    if (!xServer)
+        displayName.clear();
+    for (QString* value :
+         {&busAddress, &systemBusAddress, &waylandName, &xAuthority, &desktopName, &sessionType})
+        value->clear();
+}
+
 QImage PrivateDesktop::screenshot()
 {
-    QImage shot;
+    if (waylandName.isEmpty())
+        return rootWindowImage();
+    return desktopName == "GNOME" ? gnomeScreenshot() : QImage();
+}
+
+QImage PrivateDesktop::rootWindowImage() const
+{
     Display* display = XOpenDisplay(displayName.toLocal8Bit().constData());
     if (display == nullptr)
-        return shot;
-    const int screen = DefaultScreen(display);
-    // A compositing window manager draws into the same frame buffer.
-    XImage* image = XGetImage(display, RootWindow(display, screen), 0, 0,
-                              unsigned(DisplayWidth(display, screen)),
-                              unsigned(DisplayHeight(display, screen)), AllPlanes, ZPixmap);
-    if (image != nullptr) {
-        shot = QImage(image->width, image->height, QImage::Format_RGB32);
-        for (int y = 0; y < image->height; ++y)
-            for (int x = 0; x < image->width; ++x)
-                shot.setPixel(x, y, uint(XGetPixel(image, x, y)));
-        XDestroyImage(image);
+        return QImage();
+    const int width = DisplayWidth(display, DefaultScreen(display));
+    const int height = DisplayHeight(display, DefaultScreen(display));
+    XImage* pixels =
+        XGetImage(display, DefaultRootWindow(display), 0, 0, width, height, AllPlanes, ZPixmap);
+    QImage image;
+    if (pixels != nullptr && pixels->bits_per_pixel == 32) {
+        image = QImage(width, height, QImage::Format_RGB32);
+        for (int y = 0; y < height; ++y)
+            memcpy(image.scanLine(y), pixels->data + y * pixels->bytes_per_line, width * 4);
     }
+    if (pixels != nullptr)
+        XDestroyImage(pixels);
     XCloseDisplay(display);
-    return shot;
+    return image;
+}
+
+QImage PrivateDesktop::gnomeScreenshot()
+{
+    const QString file = home.path() + "/screenshot.png";
+    QImage image;
+    {
+        QDBusConnection connection = QDBusConnection::connectToBus(busAddress, "screenshot");
+        // GNOME hands the screen only to a few of its own callers.
+        if (connection.registerService("org.gnome.Screenshot")) {
+            QDBusMessage call = QDBusMessage::createMethodCall(
+                "org.gnome.Shell.Screenshot", "/org/gnome/Shell/Screenshot",
+                "org.gnome.Shell.Screenshot", "Screenshot");
+            call << false << false << file;
+            const QDBusMessage reply = connection.call(call);
+            if (reply.type() == QDBusMessage::ReplyMessage && reply.arguments().value(0).toBool())
+                image.load(file);
+        }
+    }
+    QDBusConnection::disconnectFromBus("screenshot");
+    QFile::remove(file);
+    return image;
 }

@@ -13,14 +13,25 @@
 
 class QProcess;
 
+// How GNOME Shell runs: as an X11 window manager, or as a Wayland compositor.
+enum class Session
+{
+    X11,
+    Wayland
+};
+
 // Real desktop parts for one test, every process started here and ended by
 // its own id: a private X server (Xvfb), and on request openbox with its
 // own rc.xml (Super+D shows the desktop), an XEmbed tray (trayer), and a
 // private session bus on which nothing can be started, with dunst as the
 // notification server and dbus-monitor watching the notifications.
+// Instead of openbox it can run a whole desktop: GNOME Shell (on the X
+// server, or headless on Wayland with XWayland) or weston with XWayland.
 class PrivateDesktop
 {
 public:
+    using Session = ::Session;
+
     PrivateDesktop();
     // Ends every process, the newest first.
     ~PrivateDesktop();
@@ -32,6 +43,16 @@ public:
     bool startTray();
     void stopTray();
     bool startBus();
+    // GNOME Shell as Debian's default session runs it, on this desktop
+    // alone: a private system bus and a session bus (instead of startBus())
+    // that starts GNOME's own services, its notifications among them.
+    // X11 needs startX() first; on Wayland display() is XWayland's
+    // afterwards. Ready when the shell answers on the bus, with the
+    // Activities overview closed. A first start can hang: one retry. False,
+    // with everything it started ended, when it does not come up.
+    bool startGnomeShell(Session session);
+    // weston, headless, with XWayland as display(); no bus of its own.
+    bool startWeston();
     // These two need the QCoreApplication: they watch the server's bus name.
     bool startNotificationServer();
     void stopNotificationServer();
@@ -39,37 +60,67 @@ public:
     bool watchNotifications();
     // What dbus-monitor has seen so far.
     QByteArray notificationsSeen() const;
-    // The screen as the user sees it.
-    QImage screenshot();
     // Runs a short tool (such as xrandr) on this desktop to its end.
     bool run(const QStringList& command);
 
     QString display() const { return displayName; }
+    // Empty unless a Wayland compositor runs.
+    QString waylandDisplay() const { return waylandName; }
+    QString sessionBusAddress() const { return busAddress; }
     QString runtimeDirectory() const { return home.path() + "/run"; }
-    // DISPLAY, the bus, and a private HOME, runtime and configuration
-    // directory; no Wayland.
+    // The screen as the user sees it: the X server's root window (where
+    // GNOME composites on X11), or GNOME's own screenshot on Wayland, which
+    // needs the QCoreApplication. Null when it cannot be taken.
+    QImage screenshot();
+    // DISPLAY, the buses, a private HOME, runtime and configuration
+    // directory, and what the running desktop tells its programs (Wayland
+    // display, session type, X authority).
     QProcessEnvironment environment() const;
     // Points this process at the desktop: before the QApplication exists.
     void enter() const;
 
 private:
     using Process = std::unique_ptr<QProcess>;
-    Process spawn(const QStringList& command, const QString& logName);
+    // Read: the caller reads what it writes (a first line, a tool's
+    // answer); Log: it goes to the log, as a whole desktop's chatter does.
+    enum class Output
+    {
+        Read,
+        Log
+    };
+    Process spawn(const QStringList& command, const QString& logName, Output output = Output::Read);
     // The first line the process writes, as Xvfb and dbus-daemon do when
     // they are ready.
     static QByteArray firstLine(QProcess& process);
     static void stop(Process& process);
     bool waitForSelectionOwner(const char* selection);
     bool waitForNotificationServer(bool present);
+    QString logPath(const QString& logName) const;
+    bool startGnomeShellOnce(Session session);
+    void stopDesktop();
+    // A short tool's output, empty when it fails.
+    QByteArray output(const QStringList& command);
+    QByteArray callShell(const QStringList& arguments);
+    // The first group of the pattern's last match in a process's log.
+    QString fromLog(const QString& logName, const QString& pattern) const;
+    QImage rootWindowImage() const;
+    QImage gnomeScreenshot();
 
     QTemporaryDir home;
     QString displayName;
     QString busAddress;
+    QString systemBusAddress;
+    QString waylandName;
+    QString xAuthority;
+    QString desktopName;
+    QString sessionType;
     mutable QByteArray seen;
     Process xServer;
     Process windowManager;
     Process tray;
+    Process systemBus;
     Process bus;
+    Process shell;
     Process notificationServer;
     Process busMonitor;
 };
