@@ -6,10 +6,10 @@
 #include "app/mainwindow.h"
 #include "settings/settingskeeper.h"
 #include "support/messagecapture.h"
+#include "support/openedurls.h"
 #include "support/rawkeyrecorder.h"
 #include "ui_mainwindow.h"
 
-#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -58,9 +58,9 @@ private:
     QTemporaryDir configHome;
     std::unique_ptr<RawKeyRecorder> keys;
     std::unique_ptr<MainWindow> window;
-    // What was handed to the desktop's default programs: with no session
-    // bus here, the file manager's folder lands here.
-    QList<QUrl> opened;
+    // With no session bus here, the switch hands the folder to the desktop's
+    // default program.
+    std::unique_ptr<OpenedUrls> opened;
 
     QWidget* popup() const { return window->popup; }
 
@@ -76,13 +76,10 @@ private:
         window->settings->windowSwitchEnabled = !(boxes & Switch);
     }
 
-public slots:
-    void openUrl(const QUrl& url) { opened.append(url); }
-
 private slots:
     void initTestCase()
     {
-        QDesktopServices::setUrlHandler("file", this, "openUrl");
+        opened = std::make_unique<OpenedUrls>();
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome.path());
         QApplication::setQuitOnLastWindowClosed(false);
         keys = std::make_unique<RawKeyRecorder>();
@@ -95,7 +92,7 @@ private slots:
         window->show();
         window->loadControls(StoredSettings);
         keys->receive(0, 0); // drop anything left over
-        opened.clear();
+        opened->urls.clear();
     }
 
     void cleanup() { window.reset(); }
@@ -178,7 +175,7 @@ private slots:
         // an error).
         QTest::qWait(100);
         const QList<QUrl> home{QUrl::fromLocalFile(QDir::homePath())};
-        QTRY_COMPARE(opened, folderOpened ? home : QList<QUrl>());
+        QTRY_COMPARE(opened->urls, folderOpened ? home : QList<QUrl>());
     }
 
     void waylandSwitchOpensTheFolderOnly()
@@ -191,7 +188,7 @@ private slots:
             window->activateAlert(false);
         }
         qputenv("XDG_SESSION_TYPE", "x11");
-        QTRY_COMPARE(opened.size(), 2);
+        QTRY_COMPARE(opened->urls.size(), 2);
         // Said at the first switch only.
         QCOMPARE(messages.messages().filter("Wayland").size(), 1);
         QVERIFY(keys->receive(0, 300).empty());

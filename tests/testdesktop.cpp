@@ -8,12 +8,14 @@
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
 #include "support/messagecapture.h"
+#include "support/openedurls.h"
 #include "support/privatedesktop.h"
 #include "support/x11properties.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
-#include <QDesktopServices>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -72,7 +74,7 @@ private:
     bool serverRuns = false;
     std::unique_ptr<MainWindow> window;
     // Folders handed to the desktop's default program for them.
-    QList<QUrl> opened;
+    OpenedUrls opened;
 
     void setParts(bool tray, bool server)
     {
@@ -111,13 +113,9 @@ private:
         XFlush(display);
     }
 
-public slots:
-    void openUrl(const QUrl& url) { opened.append(url); }
-
 private slots:
     void initTestCase()
     {
-        QDesktopServices::setUrlHandler("file", this, "openUrl");
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome.path());
         QApplication::setQuitOnLastWindowClosed(false);
         display = XOpenDisplay(nullptr);
@@ -304,15 +302,17 @@ private slots:
 
     void windowSwitch_data()
     {
-        QTest::addColumn<bool>("locked");
-        QTest::newRow("keyboard held by a screen locker") << true;
+        QTest::addColumn<QString>("lock");
+        QTest::newRow("keyboard held by a screen locker") << "keyboard";
+        QTest::newRow("screen saver active") << "screen saver";
         // Last: the file manager it opens would keep later windows from the
         // keyboard.
-        QTest::newRow("unlocked") << false;
+        QTest::newRow("unlocked") << "";
     }
     void windowSwitch()
     {
-        QFETCH(bool, locked);
+        QFETCH(QString, lock);
+        const bool locked = !lock.isEmpty();
         setParts(false, false);
         showPanel(1 | 2); // popup and Window Switch
         window->settings->popupDisplayTime = 4;
@@ -326,12 +326,19 @@ private slots:
         QTRY_VERIFY((work = x11::clientOfProcess(display, terminal.processId())) != None);
         QTRY_COMPARE(x11::activeWindow(display), work);
         const QImage before = desktop.screenshot();
-        if (locked)
+        if (lock == "screen saver") {
+            QDBusConnection::sessionBus().send(QDBusMessage::createSignal("/org/gnome/ScreenSaver",
+                                                                          "org.gnome.ScreenSaver",
+                                                                          "ActiveChanged")
+                                               << true);
+            QTest::qWait(300); // the program learns it in the background
+        }
+        if (lock == "keyboard")
             QCOMPARE(XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
                                    GrabModeAsync, CurrentTime),
                      GrabSuccess);
         const int asked = desktop.notificationsSeen().count("member=ShowFolders");
-        opened.clear();
+        opened.urls.clear();
 
         MessageCapture messages;
         QElapsedTimer clock;
@@ -355,8 +362,8 @@ private slots:
                             std::count(state.begin(), state.end(),
                                        XInternAtom(display, "_NET_WM_STATE_HIDDEN", False)) > 0;
         QCOMPARE(hidden, !locked);
-        const bool fileManager =
-            !opened.isEmpty() || desktop.notificationsSeen().count("member=ShowFolders") > asked;
+        const bool fileManager = !opened.urls.isEmpty() ||
+                                 desktop.notificationsSeen().count("member=ShowFolders") > asked;
         QCOMPARE(fileManager, !locked);
         QCOMPARE(messages.messages().filter("Session locked").size(), locked ? 1 : 0);
         terminal.kill();
