@@ -21,6 +21,8 @@
 namespace {
 
 constexpr int startTimeoutMs = 10000;
+// In the desktop's own runtime directory.
+constexpr char waylandSocket[] = "wayland-tessik";
 // A whole desktop on a busy machine (tests run in parallel) takes longer.
 constexpr int desktopTimeoutMs = 40000;
 
@@ -49,22 +51,6 @@ const char busConfig[] =
 </busconfig>
 )";
 
-// GNOME needs a system bus; one marked "system" makes its clients hang.
-const char systemBusConfig[] =
-    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>custom</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
 bool writeFile(const QString& path, const QByteArray& text)
 {
     QFile file(path);
@@ -82,6 +68,12 @@ template <typename Condition> bool waitFor(Condition condition, int timeoutMs = 
         QThread::msleep(20);
     }
     return true;
+}
+
+// GNOME needs a system bus; one marked "system" makes its clients hang.
+QByteArray systemBusConfig()
+{
+    return QByteArray(busConfig).replace("<type>session</type>", "<type>custom</type>");
 }
 
 // A session bus that starts what a GNOME session offers, but not dunst,
@@ -280,14 +272,20 @@ void PrivateDesktop::stopTray()
     stop(tray);
 }
 
+QString PrivateDesktop::startBusDaemon(Process& daemon, const QString& name,
+                                       const QByteArray& config)
+{
+    const QString path = home.path() + "/" + name + ".conf";
+    daemon =
+        writeFile(path, config)
+            ? spawn({"dbus-daemon", "--nofork", "--config-file=" + path, "--print-address=1"}, name)
+            : nullptr;
+    return daemon ? QString::fromLocal8Bit(firstLine(*daemon)) : QString();
+}
+
 bool PrivateDesktop::startBus()
 {
-    const QString config = home.path() + "/bus.conf";
-    bus = writeFile(config, busConfig)
-              ? spawn({"dbus-daemon", "--nofork", "--config-file=" + config, "--print-address=1"},
-                      "dbus-daemon")
-              : nullptr;
-    busAddress = bus ? QString::fromLocal8Bit(firstLine(*bus)) : QString();
+    busAddress = startBusDaemon(bus, "dbus-daemon", busConfig);
     return !busAddress.isEmpty();
 }
 
@@ -342,24 +340,24 @@ QByteArray PrivateDesktop::notificationsSeen() const
 
 bool PrivateDesktop::run(const QStringList& command)
 {
-    Process tool = spawn(command, "tools");
-    return tool && tool->waitForFinished() && tool->exitStatus() == QProcess::NormalExit &&
-           tool->exitCode() == 0;
+    return output(command).has_value();
 }
 
-QByteArray PrivateDesktop::output(const QStringList& command)
+std::optional<QByteArray> PrivateDesktop::output(const QStringList& command)
 {
     Process tool = spawn(command, "tools");
-    const bool done = tool && tool->waitForFinished() &&
-                      tool->exitStatus() == QProcess::NormalExit && tool->exitCode() == 0;
-    return done ? tool->readAllStandardOutput() : QByteArray();
+    if (tool && tool->waitForFinished() && tool->exitStatus() == QProcess::NormalExit &&
+        tool->exitCode() == 0)
+        return tool->readAllStandardOutput();
+    return std::nullopt;
 }
 
 QByteArray PrivateDesktop::callShell(const QStringList& arguments)
 {
     return output(QStringList{"gdbus", "call", "--session", "--timeout", "10", "--dest",
                               "org.gnome.Shell", "--object-path", "/org/gnome/Shell", "--method"} +
-                  arguments);
+                  arguments)
+        .value_or(QByteArray());
 }
 
 QString PrivateDesktop::fromLog(const QString& logName, const QString& pattern) const
@@ -382,7 +380,10 @@ bool PrivateDesktop::startGnomeShell(Session session)
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (startGnomeShellOnce(session))
             return true;
-        qWarning("GNOME Shell has not come up (see %s)", qPrintable(logPath("gnome-shell")));
+        // The log goes with the temporary home.
+        QFile log(logPath("gnome-shell"));
+        const QByteArray text = log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+        qWarning("GNOME Shell has not come up; its log ends:\n%s", text.right(3000).constData());
         stopDesktop();
     }
     return false;
@@ -394,28 +395,18 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
         return false;
     desktopName = "GNOME";
     sessionType = session == Session::X11 ? "x11" : "wayland";
-    const QString systemConfig = home.path() + "/system-bus.conf";
-    systemBus = writeFile(systemConfig, systemBusConfig)
-                    ? spawn({"dbus-daemon", "--nofork", "--config-file=" + systemConfig,
-                             "--print-address=1"},
-                            "system-bus")
-                    : nullptr;
-    systemBusAddress = systemBus ? QString::fromLocal8Bit(firstLine(*systemBus)) : QString();
-    const QString sessionConfig = home.path() + "/gnome-bus.conf";
-    if (systemBusAddress.isEmpty() ||
-        !writeFile(sessionConfig, gnomeBusConfig(home.path() + "/services")))
-        return false;
-    bus = spawn({"dbus-daemon", "--nofork", "--config-file=" + sessionConfig, "--print-address=1"},
-                "dbus-daemon");
-    busAddress = bus ? QString::fromLocal8Bit(firstLine(*bus)) : QString();
+    systemBusAddress = startBusDaemon(systemBus, "system-bus", systemBusConfig());
+    busAddress =
+        systemBusAddress.isEmpty()
+            ? QString()
+            : startBusDaemon(bus, "dbus-daemon", gnomeBusConfig(home.path() + "/services"));
     if (busAddress.isEmpty())
         return false;
 
-    const QString socket = "wayland-tessik";
     shell = spawn(session == Session::X11
                       ? QStringList{"gnome-shell", "--x11", "--replace"}
                       : QStringList{"gnome-shell", "--headless", "--wayland", "--virtual-monitor",
-                                    "1920x1080", "--wayland-display=" + socket},
+                                    "1920x1080", QString("--wayland-display=") + waylandSocket},
                   "gnome-shell", Output::Log);
     const QStringList mode{"org.freedesktop.DBus.Properties.Get", "org.gnome.Shell", "Mode"};
     if (!shell || !waitFor([&] { return !callShell(mode).isEmpty(); }, desktopTimeoutMs))
@@ -423,7 +414,8 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
     if (session == Session::X11 && !waitForSelectionOwner("WM_S0"))
         return false;
     if (session == Session::Wayland) {
-        // XWayland starts when the first X11 client connects.
+        // The shell names the display; XWayland starts when the first X11
+        // client connects to it.
         displayName = fromLog("gnome-shell", "Using public X11 display (:\\d+)");
         const QFileInfoList authorities =
             QDir(runtimeDirectory())
@@ -431,17 +423,16 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
         if (displayName.isEmpty() || authorities.isEmpty())
             return false;
         xAuthority = authorities.first().filePath();
-        waylandName = socket;
+        waylandName = waylandSocket;
         // Programs the bus starts from now on (the file manager) find them.
         const QProcessEnvironment now = environment();
         QStringList variables;
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY"})
             variables << QString("'%1': '%2'").arg(name, now.value(name));
-        if (output({"gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
-                    "/org/freedesktop/DBus", "--method",
-                    "org.freedesktop.DBus.UpdateActivationEnvironment",
-                    "{" + variables.join(", ") + "}"})
-                .isEmpty())
+        if (!run({"gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
+                  "/org/freedesktop/DBus", "--method",
+                  "org.freedesktop.DBus.UpdateActivationEnvironment",
+                  "{" + variables.join(", ") + "}"}))
             return false;
     }
     // The shell opens the Activities overview as the last step of its
@@ -458,10 +449,9 @@ bool PrivateDesktop::startGnomeShellOnce(Session session)
 bool PrivateDesktop::startWeston()
 {
     sessionType = "wayland";
-    const QString socket = "wayland-tessik";
     // No idle time: its lock screen would cover everything.
     shell = spawn({"weston", "--backend=headless-backend.so", "--xwayland", "--idle-time=0",
-                   "--socket=" + socket},
+                   QString("--socket=") + waylandSocket},
                   "weston", Output::Log);
     QString xDisplay;
     const bool ready = shell && waitFor([&] {
@@ -473,7 +463,7 @@ bool PrivateDesktop::startWeston()
         return false;
     }
     displayName = xDisplay;
-    waylandName = socket;
+    waylandName = waylandSocket;
     return true;
 }
 

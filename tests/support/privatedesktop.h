@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 class QProcess;
 
@@ -95,11 +96,13 @@ private:
     static void stop(Process& process);
     bool waitForSelectionOwner(const char* selection);
     bool waitForNotificationServer(bool present);
+    // Starts a dbus-daemon; its address, or empty.
+    QString startBusDaemon(Process& daemon, const QString& name, const QByteArray& config);
     QString logPath(const QString& logName) const;
     bool startGnomeShellOnce(Session session);
     void stopDesktop();
-    // A short tool's output, empty when it fails.
-    QByteArray output(const QStringList& command);
+    // A short tool's output, none when it fails.
+    std::optional<QByteArray> output(const QStringList& command);
     QByteArray callShell(const QStringList& arguments);
     // The first group of the pattern's last match in a process's log.
     QString fromLog(const QString& logName, const QString& pattern) const;
