@@ -22,6 +22,7 @@ packages=(
     # service, nautilus answers for the file manager, gnome-settings-daemon
     # its media keys, gdbus and gsettings drive it) and weston, with XWayland.
     gnome-shell gjs gnome-settings-daemon nautilus libglib2.0-bin weston xwayland
+    xterm  # the user's work that the Window Switch must hide and never type into (tests)
 )
 
 missing=()

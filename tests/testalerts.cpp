@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The alerts as the user meets them: the dispatch, the popup and its timer,
-// the live sample, the tray icon and its menu, and the window switch's key
-// events as the X server receives them.
+// the live sample, the tray icon and its menu, and the window switch, which
+// types no key (as the X server sees) and opens the home folder.
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "settings/settingskeeper.h"
+#include "support/messagecapture.h"
+#include "support/openedurls.h"
 #include "support/rawkeyrecorder.h"
 #include "ui_mainwindow.h"
 
@@ -57,6 +59,9 @@ private:
     QTemporaryDir configHome;
     std::unique_ptr<RawKeyRecorder> keys;
     std::unique_ptr<MainWindow> window;
+    // With no session bus here, the switch hands the folder to the desktop's
+    // default program.
+    std::unique_ptr<OpenedUrls> opened;
 
     QWidget* popup() const { return window->popup; }
 
@@ -75,6 +80,7 @@ private:
 private slots:
     void initTestCase()
     {
+        opened = std::make_unique<OpenedUrls>();
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome.path());
         QApplication::setQuitOnLastWindowClosed(false);
         keys = std::make_unique<RawKeyRecorder>();
@@ -87,6 +93,7 @@ private slots:
         window->show();
         window->loadControls(StoredSettings);
         keys->receive(0, 0); // drop anything left over
+        opened->urls.clear();
     }
 
     void cleanup() { window.reset(); }
@@ -118,15 +125,20 @@ private slots:
         QTest::addColumn<bool>("testButton");
         QTest::addColumn<int>("boxes");
         QTest::addColumn<int>("holdBefore");
+        QTest::addColumn<bool>("locked");
         QTest::addColumn<bool>("popupShown");
-        QTest::addColumn<int>("keyEvents");
+        QTest::addColumn<bool>("folderOpened");
         QTest::addColumn<int>("holdAfter");
         const int all = Popup | Sound | Switch;
-        QTest::newRow("detection") << true << false << all << 0 << true << 8 << 1;
-        QTest::newRow("alerts off") << false << false << all << 0 << false << 0 << 0;
-        QTest::newRow("alerts off, test") << false << true << all << 0 << true << 8 << 1;
-        QTest::newRow("no boxes") << true << false << 0 << 0 << false << 0 << 1;
-        QTest::newRow("test during hold") << true << true << int(Popup) << 57 << true << 0 << 1;
+        QTest::newRow("detection") << true << false << all << 0 << false << true << true << 1;
+        QTest::newRow("alerts off") << false << false << all << 0 << false << false << false << 0;
+        QTest::newRow("alerts off, test")
+            << false << true << all << 0 << false << true << true << 1;
+        QTest::newRow("no boxes") << true << false << 0 << 0 << false << false << false << 1;
+        QTest::newRow("test during hold")
+            << true << true << int(Popup) << 57 << false << true << false << 1;
+        // A screen locker holds the keyboard: only the chime may sound.
+        QTest::newRow("locked") << true << false << all << 0 << true << false << false << 1;
     }
     void dispatch()
     {
@@ -134,22 +146,53 @@ private slots:
         QFETCH(bool, testButton);
         QFETCH(int, boxes);
         QFETCH(int, holdBefore);
+        QFETCH(bool, locked);
         QFETCH(bool, popupShown);
-        QFETCH(int, keyEvents);
+        QFETCH(bool, folderOpened);
         QFETCH(int, holdAfter);
         window->settings->alertEnabled = alertsOn;
         setBoxes(boxes);
         window->alertHoldCount = holdBefore;
+        Display* locker = keys->display();
+        if (locked)
+            QCOMPARE(XGrabKeyboard(locker, DefaultRootWindow(locker), False, GrabModeAsync,
+                                   GrabModeAsync, CurrentTime),
+                     GrabSuccess);
 
+        MessageCapture messages;
         if (testButton)
             QTest::mouseClick(window->ui->TestButton01, Qt::LeftButton);
         else
             window->activateAlert(false);
+        XUngrabKeyboard(locker, CurrentTime);
 
         QCOMPARE(popup()->isVisible(), popupShown);
         QCOMPARE(window->popupTimer.isActive(), popupShown);
         QCOMPARE(window->alertHoldCount, holdAfter);
-        QCOMPARE(int(keys->receive(keyEvents, keyEvents ? 5000 : 300).size()), keyEvents);
+        QCOMPARE(messages.messages().filter("Session locked").size(), locked ? 1 : 0);
+        // Nothing is typed, whatever the boxes say.
+        QVERIFY(keys->receive(0, 300).empty());
+        // The folder is opened once the bus has answered (here: at once, with
+        // an error).
+        QTest::qWait(100);
+        const QList<QUrl> home{QUrl::fromLocalFile(QDir::homePath())};
+        QTRY_COMPARE(opened->urls, folderOpened ? home : QList<QUrl>());
+    }
+
+    void waylandSwitchOpensTheFolderOnly()
+    {
+        qputenv("XDG_SESSION_TYPE", "wayland");
+        setBoxes(Switch);
+        MessageCapture messages;
+        for (int round = 0; round < 2; ++round) {
+            window->alertHoldCount = 0;
+            window->activateAlert(false);
+        }
+        qputenv("XDG_SESSION_TYPE", "x11");
+        QTRY_COMPARE(opened->urls.size(), 2);
+        // Said at the first switch only.
+        QCOMPARE(messages.messages().filter("Wayland").size(), 1);
+        QVERIFY(keys->receive(0, 300).empty());
     }
 
     void popupStaysTheFullTimeFromTheLatestAlert()

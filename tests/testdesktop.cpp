@@ -2,12 +2,15 @@
 // The panel and the alerts inside real desktop parts that this test starts
 // on a display and a bus of its own: openbox (Super+D shows the desktop),
 // trayer as the tray, dunst as the notification server, dbus-monitor
-// watching what reaches it. With TESSIK_GNOME_SESSION set to x11 or wayland
-// it starts GNOME Shell instead, for the tests that end in "OnGnome".
+// watching what reaches it, and xterm as the user's work. With
+// TESSIK_GNOME_SESSION set to x11 or wayland it starts GNOME Shell instead,
+// for the tests named on the command line and those that end in "OnGnome".
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
+#include "support/messagecapture.h"
+#include "support/openedurls.h"
 #include "support/privatedesktop.h"
 #include "support/x11properties.h"
 #include "ui_mainwindow.h"
@@ -35,6 +38,22 @@ namespace {
 Window xid(QWidget* widget)
 {
     return Window(widget->winId());
+}
+
+// The share of the area's pixels that differ clearly between two pictures.
+double changedShare(const QImage& before, const QImage& after, const QRect& area)
+{
+    int changed = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor a = before.pixelColor(x, y);
+            const QColor b = after.pixelColor(x, y);
+            changed +=
+                qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) >
+                30;
+        }
+    }
+    return changed / double(area.width() * area.height());
 }
 
 bool balloonShown()
@@ -105,6 +124,8 @@ private:
     std::unique_ptr<MainWindow> window;
     // The pointer's last move in seemActive().
     int step = 4;
+    // Folders handed to the desktop's default program for them.
+    OpenedUrls opened;
 
     void setParts(bool tray, bool server)
     {
@@ -196,8 +217,8 @@ private slots:
     void init()
     {
         const bool forGnome = QByteArray(QTest::currentTestFunction()).endsWith("OnGnome");
-        if (forGnome != !gnomeSession.isEmpty())
-            QSKIP(forGnome ? "needs TESSIK_GNOME_SESSION" : "not among GNOME Shell");
+        if (forGnome && gnomeSession.isEmpty())
+            QSKIP("needs TESSIK_GNOME_SESSION");
     }
 
     void cleanupTestCase()
@@ -443,7 +464,8 @@ private slots:
         QVERIFY(attributes.override_redirect);
         const auto listed = x11::clients(display);
         QVERIFY(std::find(listed.begin(), listed.end(), popup) == listed.end());
-        // The switch's Super+D reached openbox, which hid the panel.
+        // The switch's show-desktop request reached openbox, which hid the
+        // panel.
         QTRY_VERIFY(!x11::isViewable(display, xid(window.get())));
 
         // Where, how large and how opaque the panel's controls say.
@@ -491,10 +513,82 @@ private slots:
         XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Super_L), False, CurrentTime);
         XFlush(display);
     }
+
+    void windowSwitch_data()
+    {
+        QTest::addColumn<QString>("lock");
+        QTest::newRow("keyboard held by a screen locker") << "keyboard";
+        QTest::newRow("screen saver active") << "screen saver";
+        // Last: the file manager it opens would keep later windows from the
+        // keyboard.
+        QTest::newRow("unlocked") << "";
+    }
+    void windowSwitch()
+    {
+        QFETCH(QString, lock);
+        const bool locked = !lock.isEmpty();
+        setParts(false, false);
+        showPanel(1 | 2); // popup and Window Switch
+        window->settings->popupDisplayTime = 4;
+        // Every key typed into the terminal would end up in the file.
+        const QString typed = configHome.path() + "/typed";
+        QProcess terminal;
+        terminal.setProcessEnvironment(desktop.environment());
+        terminal.start("xterm", {"-geometry", "80x24+200+200", "-e", "sh", "-c",
+                                 "stty -icanon -echo; cat > \"$0\"", typed});
+        Window work = None;
+        QTRY_VERIFY((work = x11::clientOfProcess(display, terminal.processId())) != None);
+        QTRY_COMPARE(x11::activeWindow(display), work);
+        const QImage before = desktop.screenshot();
+        if (lock == "screen saver") {
+            QDBusConnection::sessionBus().send(QDBusMessage::createSignal("/org/gnome/ScreenSaver",
+                                                                          "org.gnome.ScreenSaver",
+                                                                          "ActiveChanged")
+                                               << true);
+            QTest::qWait(300); // the program learns it in the background
+        }
+        if (lock == "keyboard")
+            QCOMPARE(XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
+                                   GrabModeAsync, CurrentTime),
+                     GrabSuccess);
+        const int asked = desktop.notificationsSeen().count("member=ShowFolders");
+        opened.urls.clear();
+
+        MessageCapture messages;
+        QElapsedTimer clock;
+        clock.start();
+        window->activateAlert(false);
+        // The picture stays on screen, drawn, for its time (and nothing is
+        // drawn while locked).
+        for (int at : {1000, 3000}) {
+            QTest::qWait(int(at - clock.elapsed()));
+            const double share =
+                changedShare(before, desktop.screenshot(), window->popup->geometry());
+            QVERIFY2(locked ? share < 0.05 : share > 0.5, qPrintable(QString::number(share)));
+        }
+        XUngrabKeyboard(display, CurrentTime);
+        XSync(display, False);
+
+        // The terminal was hidden (GNOME Shell keeps it mapped) and a file
+        // manager asked for, unless locked.
+        const auto state = x11::items(display, work, "_NET_WM_STATE");
+        const bool hidden = !x11::isViewable(display, work) ||
+                            std::count(state.begin(), state.end(),
+                                       XInternAtom(display, "_NET_WM_STATE_HIDDEN", False)) > 0;
+        QCOMPARE(hidden, !locked);
+        const bool fileManager = !opened.urls.isEmpty() ||
+                                 desktop.notificationsSeen().count("member=ShowFolders") > asked;
+        QCOMPARE(fileManager, !locked);
+        QCOMPARE(messages.messages().filter("Session locked").size(), locked ? 1 : 0);
+        terminal.kill();
+        terminal.waitForFinished();
+        QCOMPARE(QFile(typed).size(), qint64(0));
+    }
 };
 
 // The application must connect to the private display and bus, so they
-// are started before it exists.
+// are started before it exists. With TESSIK_GNOME_SESSION set the desktop
+// is GNOME Shell with its stock settings instead of openbox.
 int main(int argc, char* argv[])
 {
     PrivateDesktop desktop;

@@ -7,6 +7,7 @@
 #include "sensor/dataprocessor.h"
 #include "settings/settingskeeper.h"
 #include "support/messagecapture.h"
+#include "support/openedurls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -103,6 +104,8 @@ class TestPanelActions : public QObject
 private:
     std::unique_ptr<QTemporaryDir> configHome;
     std::unique_ptr<MainWindow> window;
+    // A stored Window Switch opens the home folder on an alert.
+    OpenedUrls opened;
 
     void storeSet(const QVariantMap& values)
     {

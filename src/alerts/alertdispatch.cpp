@@ -2,11 +2,14 @@
 // Raising the alerts on a detection or a test, and ending the popup alert.
 #include "alerts/desktopnotifier.h"
 #include "alerts/popupgeometry.h"
+#include "alerts/sessionlock.h"
+#include "alerts/windowswitch.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
 #include "ui_mainwindow.h"
 
+#include <QDebug>
 #include <QSound>
 #include <QTimerEvent>
 
@@ -22,12 +25,26 @@ void MainWindow::activateAlert(bool test)
     if (!test && !settings->alertEnabled)
         return;
     // The check boxes count as shown, applied or not.
-    if (ui->PopupBox->isChecked())
-        showPopupAlert();
+    const bool picture = ui->PopupBox->isChecked();
+    const bool hideWindows = ui->WindowSwitchBox->isChecked();
+    // A locked screen is left alone: the locker is in front, the user away.
+    const QString locked = picture || hideWindows ? sessionLock->reason() : QString();
+    if (!locked.isEmpty()) {
+        qDebug().noquote() << "Session locked (" + locked + "): the alert shows no picture"
+                           << "and no Window Switch";
+    } else {
+        // Asked before the switch changes what is in front.
+        const bool overFullScreen = picture && platform::foregroundIsFullScreen();
+        // The desktop is shown before the picture appears: GNOME Shell hides
+        // an unmanaged window that was mapped while it handled the request,
+        // and keeps it hidden (mapped, never drawn) until it is mapped again.
+        if (hideWindows)
+            windowSwitch->perform();
+        if (picture)
+            showPopupAlert(overFullScreen);
+    }
     if (ui->SoundBox->isChecked())
         alertSound->play();
-    if (ui->WindowSwitchBox->isChecked())
-        windowSwitch();
     // Starts (or restarts) the hold period, during which the detector raises
     // no further alert.
     alertHoldCount = 1;
@@ -38,11 +55,11 @@ void MainWindow::testActivateAlert()
     activateAlert(true);
 }
 
-void MainWindow::showPopupAlert()
+void MainWindow::showPopupAlert(bool overFullScreen)
 {
     // Over a full-screen program the popup would be in the way or out of
     // sight: the desktop's notification server takes the alert.
-    if (platform::foregroundIsFullScreen()) {
+    if (overFullScreen) {
         notifier->notify(alertTitle, alertText, popupVisibleMs(settings->popupDisplayTime));
         return;
     }

@@ -31,16 +31,18 @@ static_assert(alertFlags == Qt::WindowFlags(0x0004081F), "popup window flags");
 constexpr Qt::WindowFlags popupFlags = alertFlags;
 #else
 // An X11 window manager hides every window it manages on show-desktop, which
-// the Window Switch types right after the popup appears; typed as a
-// notification or as a tool window the popup is hidden all the same. No
-// window manager touches an unmanaged window, and none gives it the focus.
+// the Window Switch asks for as the popup appears; typed as a notification or
+// as a tool window the popup is hidden all the same. No window manager hides
+// an unmanaged window shown after that request, and none gives it the focus.
 constexpr Qt::WindowFlags popupFlags = alertFlags | Qt::X11BypassWindowManagerHint;
 #endif
 
 // An unmanaged window is stacked only by its own requests: windows mapped
 // later without a window manager, other unmanaged windows, and frames that a
 // window manager raises to the very top cover it. While shown, the popup
-// goes back on top a few times a second.
+// goes back on top a few times a second. Qt would send the request only with
+// its next exchange with the X server, which may not come while nobody
+// touches the program's windows.
 class KeepOnTop : public QObject
 {
 public:
@@ -58,7 +60,7 @@ protected:
             timer.stop();
         return false;
     }
-    void timerEvent(QTimerEvent*) override { popup->raise(); }
+    void timerEvent(QTimerEvent*) override { platform::raiseWindow(popup->winId()); }
 
 private:
     QWidget* popup;

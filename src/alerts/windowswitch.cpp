@@ -1,12 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window switch: the desktop's show-desktop chord, then its file-manager
-// chord, typed on the user's behalf.
-#include "app/mainwindow.h"
+#include "alerts/windowswitch.h"
+
+#include "alerts/filemanager.h"
 #include "platform/platform.h"
 
-void MainWindow::windowSwitch()
+#include <QDebug>
+
+void WindowSwitch::perform()
 {
-    // Failures are reported by the platform layer; the alert carries on.
-    platform::sendKeyStrokes(platform::windowSwitchKeys.data(),
-                             static_cast<int>(platform::windowSwitchKeys.size()));
+    // An X11 program cannot ask a Wayland desktop to hide its windows.
+    if (platform::isWaylandSession()) {
+        if (!waylandLimitSaid)
+            qDebug("Wayland session: the Window Switch opens the file manager only; it cannot "
+                   "hide the windows from here");
+        waylandLimitSaid = true;
+        openHomeFolder(this);
+        return;
+    }
+    // Failures are reported by the platform layer; the file manager is still
+    // asked for.
+    if (!platform::hideUserWindows().fileManagerOpened)
+        openHomeFolder(this);
 }

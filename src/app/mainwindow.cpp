@@ -2,6 +2,8 @@
 #include "app/mainwindow.h"
 
 #include "alerts/desktopnotifier.h"
+#include "alerts/sessionlock.h"
+#include "alerts/windowswitch.h"
 #include "app/constants.h"
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
@@ -45,6 +47,8 @@ MainWindow::MainWindow(QWidget* parent)
     setupPopup();
     notifier = new DesktopNotifier(QImage(trayIconPath), this);
     connect(notifier, &DesktopNotifier::refused, this, &MainWindow::alertWithoutNotificationServer);
+    windowSwitch = new WindowSwitch(this);
+    sessionLock = new SessionLock(this);
     platform::setDiagnosticSink(forwardToDebug);
 
     // Nothing has been edited yet.

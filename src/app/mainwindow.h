@@ -10,6 +10,8 @@
 #include <QSystemTrayIcon>
 
 class DesktopNotifier;
+class SessionLock;
+class WindowSwitch;
 class QAction;
 class QMenu;
 class QSound;
@@ -89,7 +91,7 @@ private slots:
     void setPopupSize(int value);
     void setPopupLocation(int index);
     void showPopupSample();
-    void showPopupAlert();
+    void showPopupAlert(bool overFullScreen);
     void endPopup();
     void iconActivated(QSystemTrayIcon::ActivationReason reason);
     void userChangeHandler(bool changedVal = true);
@@ -108,8 +110,6 @@ private:
     // balloon, or the popup when there is no tray either.
     void alertWithoutNotificationServer();
     void showPopupForItsTime();
-    // Types the desktop's show-desktop and file-manager shortcuts.
-    void windowSwitch();
     void setupPlot();
     // Whether anyone can see the plot right now.
     bool plotIsSeen() const;
@@ -118,6 +118,10 @@ private:
 
     // Carries full-screen alerts to the desktop's notification server.
     DesktopNotifier* notifier = nullptr;
+    // Hides the user's windows and opens a file manager.
+    WindowSwitch* windowSwitch = nullptr;
+    // Tells whether an alert may show anything.
+    SessionLock* sessionLock = nullptr;
     // Cursor position at the last press or move, for dragging the frameless
     // window by its background.
     QPoint dragPosition;

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The few desktop services that Qt does not offer: asking whether a
-// full-screen program is in front, and typing key chords on the user's
-// behalf. Plain C++ without Qt; one implementation file per windowing system
-// (X11 on Linux, user32 on Windows), chosen by the build.
+// full-screen program is in front or another program holds the keyboard,
+// and hiding the user's windows. Plain C++ without Qt; one implementation
+// file per windowing system (X11 on Linux, user32 on Windows), chosen by the
+// build.
 #ifndef TESSIK_PLATFORM_H
 #define TESSIK_PLATFORM_H
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -16,6 +16,10 @@ namespace platform {
 using DiagnosticSink = void (*)(const char* message);
 // Where diagnostics go; by default they are written to standard error.
 void setDiagnosticSink(DiagnosticSink sink);
+
+// True in a Wayland session, where this X11 program reaches only other X11
+// programs (through XWayland), never the desktop itself.
+bool isWaylandSession();
 
 // Says once, as a diagnostic, what the services below cannot see in this
 // session (under Wayland they reach X11 programs only).
@@ -43,21 +47,29 @@ std::string windowManagerName();
 // caller's own activation is then all there is.
 bool activateForLaunch(std::uintptr_t window, const char* startupId);
 
-// One synthetic key event, named by its Windows virtual-key code.
-struct KeyStroke
+// True while another program holds the keyboard grab, as every X11 screen
+// locker does. False when none does or when that cannot be found out.
+bool keyboardGrabbedElsewhere();
+
+// Puts a top-level window of this program above all others at once, also
+// where the program's own connection to the window system would hold the
+// request back until its next event.
+void raiseWindow(unsigned long window);
+
+// What hideUserWindows achieved.
+struct SwitchOutcome
 {
-    unsigned short virtualKey;
-    bool release;
+    bool windowsHidden = false;
+    // The system's own shortcut opened a file manager as well.
+    bool fileManagerOpened = false;
 };
 
-// The window switch: Windows/Super + D (show the desktop), then Windows/Super
-// + E (open a file manager), as two separate chords.
-extern const std::array<KeyStroke, 8> windowSwitchKeys;
-
-// Sends the strokes one event at a time, in order, without pausing. Returns
-// the number of events handed to the system; 0 (with a diagnostic) when the
-// system offers no way to send them.
-int sendKeyStrokes(const KeyStroke* strokes, int count);
+// The Window Switch's part that needs the windowing system. On X11 it asks
+// the window manager to show the desktop (EWMH _NET_SHOWING_DESKTOP) and
+// returns once the request has been delivered; it types nothing. On Windows
+// it types Windows+D and then Windows+E, which also opens a file manager.
+// Failures are reported as diagnostics.
+SwitchOutcome hideUserWindows();
 
 } // namespace platform
 

@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The platform services on Windows, through user32.
 #include "platform/platform.h"
+#include "platform/windowswitchkeys.h"
 
 #include <windows.h>
 
 namespace platform {
+
+bool isWaylandSession()
+{
+    return false;
+}
 
 // Windows has no other session kind to warn about.
 void reportSessionLimits() {}
@@ -24,6 +30,28 @@ std::string windowManagerName()
 bool activateForLaunch(std::uintptr_t, const char*)
 {
     return false;
+}
+
+// A locked session runs on a desktop of its own, where injected keys and
+// this program's windows never arrive.
+bool keyboardGrabbedElsewhere()
+{
+    return false;
+}
+
+void raiseWindow(unsigned long window)
+{
+    SetWindowPos(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(window)), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+SwitchOutcome hideUserWindows()
+{
+    const int count = static_cast<int>(windowSwitchKeys.size());
+    SwitchOutcome outcome;
+    outcome.windowsHidden = sendKeyStrokes(windowSwitchKeys.data(), count) == count;
+    outcome.fileManagerOpened = outcome.windowsHidden;
+    return outcome;
 }
 
 bool foregroundIsFullScreen()

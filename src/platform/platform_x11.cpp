@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The platform services on an X11 desktop: the EWMH properties a window
-// manager publishes tell what is in front, and XTest types the key chords.
+// manager publishes tell what is in front, and its EWMH requests hide the
+// windows. Nothing here types a key.
 #include "platform/diagnostics.h"
 #include "platform/platform.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
-#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -213,51 +212,36 @@ bool outerSizeFillsItsMonitor(Display* display, Window window, const Atoms& atom
     return false;
 }
 
-struct KeyName
+// Whether a running EWMH window manager says it can show the desktop. A
+// window manager that has gone leaves its root properties behind, but not
+// its check window.
+bool windowManagerShowsDesktop(Display* display, Atom showingDesktop)
 {
-    unsigned short virtualKey;
-    KeySym keysym;
-};
-
-// The Windows key is the Super key on an X11 desktop.
-constexpr KeyName keyNames[] = {
-    {0x5B, XK_Super_L},
-    {0x44, XK_d},
-    {0x45, XK_e},
-};
-
-KeySym keysymFor(unsigned short virtualKey)
-{
-    for (const KeyName& name : keyNames) {
-        if (name.virtualKey == virtualKey)
-            return name.keysym;
-    }
-    return NoSymbol;
+    const Window root = DefaultRootWindow(display);
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    const Atom supported = XInternAtom(display, "_NET_SUPPORTED", True);
+    if (check == None || supported == None)
+        return false;
+    const auto manager = readCardinals(display, root, check, XA_WINDOW);
+    if (manager.empty() || readCardinals(display, manager[0], check, XA_WINDOW) != manager)
+        return false;
+    const auto features = readCardinals(display, root, supported, XA_ATOM);
+    return std::find(features.begin(), features.end(), showingDesktop) != features.end();
 }
 
-// The keycodes of all strokes, or nothing (after one diagnostic) when any
-// key cannot be typed: half a chord must not be sent.
-std::vector<KeyCode> keycodesFor(Display* display, const KeyStroke* strokes, int count)
+// The X server's current time: the time stamp of a change to a window of
+// our own.
+Time serverTime(Display* display)
 {
-    std::vector<KeyCode> keycodes;
-    for (int i = 0; i < count; ++i) {
-        const KeySym keysym = keysymFor(strokes[i].virtualKey);
-        if (keysym == NoSymbol) {
-            char message[64];
-            std::snprintf(message, sizeof message, "key strokes: no X key for virtual key 0x%02X",
-                          strokes[i].virtualKey);
-            reportDiagnostic(message);
-            return {};
-        }
-        const KeyCode keycode = XKeysymToKeycode(display, keysym);
-        if (keycode == 0) {
-            reportDiagnostic(
-                (std::string("key strokes: no keycode for ") + XKeysymToString(keysym)).c_str());
-            return {};
-        }
-        keycodes.push_back(keycode);
-    }
-    return keycodes;
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = PropertyChangeMask;
+    const Window probe = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, 0,
+                                       InputOnly, CopyFromParent, CWEventMask, &attributes);
+    XChangeProperty(display, probe, XA_WM_NAME, XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XEvent event;
+    XWindowEvent(display, probe, PropertyChangeMask, &event);
+    XDestroyWindow(display, probe);
+    return event.xproperty.time;
 }
 
 bool nonEmpty(const char* value)
@@ -314,13 +298,18 @@ std::string quoted(const std::string& value)
 
 } // namespace
 
-void reportSessionLimits()
+bool isWaylandSession()
 {
     const char* sessionType = std::getenv("XDG_SESSION_TYPE");
-    if ((sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0) ||
-        nonEmpty(std::getenv("WAYLAND_DISPLAY")))
-        reportDiagnostic("Wayland session: the full-screen test and the Window Switch see and "
-                         "reach only X11 programs (XWayland), not native Wayland ones");
+    return (sessionType != nullptr && std::strcmp(sessionType, "wayland") == 0) ||
+           nonEmpty(std::getenv("WAYLAND_DISPLAY"));
+}
+
+void reportSessionLimits()
+{
+    if (isWaylandSession())
+        reportDiagnostic("Wayland session: the full-screen test sees only X11 programs (XWayland), "
+                         "and the Window Switch cannot hide windows");
 }
 
 bool windowManagerLacks(const char* hint)
@@ -423,37 +412,58 @@ bool foregroundIsFullScreen()
     return result && !trap.failed();
 }
 
-int sendKeyStrokes(const KeyStroke* strokes, int count)
+bool keyboardGrabbedElsewhere()
 {
-    if (strokes == nullptr || count <= 0)
-        return 0;
-    const DisplayConnection display = openDisplay("key strokes");
+    const DisplayConnection display = openDisplay("keyboard grab test");
     if (!display)
-        return 0;
+        return false;
+    ErrorTrap trap(display.get());
+    // The server answers AlreadyGrabbed before it looks at the time; a grab
+    // dated a minute ahead is then refused as invalid, so the keyboard is
+    // never taken from the user, not even for a moment.
+    const Time later = (serverTime(display.get()) + 60000) & 0xffffffffUL;
+    const int status = XGrabKeyboard(display.get(), DefaultRootWindow(display.get()), False,
+                                     GrabModeAsync, GrabModeAsync, later);
+    if (status == GrabSuccess)
+        XUngrabKeyboard(display.get(), CurrentTime);
+    return status == AlreadyGrabbed && !trap.failed();
+}
 
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
-    if (!XTestQueryExtension(display.get(), &eventBase, &errorBase, &major, &minor)) {
-        reportDiagnostic("key strokes: the X server has no XTest extension");
-        return 0;
+void raiseWindow(unsigned long window)
+{
+    const DisplayConnection display = openDisplay("raise");
+    if (!display)
+        return;
+    // The window may have closed a moment ago.
+    ErrorTrap trap(display.get());
+    XRaiseWindow(display.get(), window);
+}
+
+SwitchOutcome hideUserWindows()
+{
+    const DisplayConnection display = openDisplay("show desktop");
+    if (!display)
+        return {};
+    ErrorTrap trap(display.get());
+    const Atom showingDesktop = XInternAtom(display.get(), "_NET_SHOWING_DESKTOP", False);
+    if (!windowManagerShowsDesktop(display.get(), showingDesktop)) {
+        reportDiagnostic("show desktop: no window manager here offers it (_NET_SHOWING_DESKTOP)");
+        return {};
     }
-
-    const std::vector<KeyCode> keycodes = keycodesFor(display.get(), strokes, count);
-    if (keycodes.empty())
-        return 0;
-
-    int sent = 0;
-    for (int i = 0; i < count; ++i) {
-        if (XTestFakeKeyEvent(display.get(), keycodes[i], strokes[i].release ? False : True,
-                              CurrentTime))
-            ++sent;
-        // Each event reaches the server at once so desktop shortcuts see the
-        // chord as typed.
-        XFlush(display.get());
-    }
-    return sent;
+    const Window root = DefaultRootWindow(display.get());
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = root;
+    event.xclient.message_type = showingDesktop;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 1;
+    XSendEvent(display.get(), root, False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &event);
+    // Waiting for the server means the window manager receives the request
+    // before anything this program maps afterwards.
+    SwitchOutcome outcome;
+    outcome.windowsHidden = !trap.failed();
+    return outcome;
 }
 
 } // namespace platform

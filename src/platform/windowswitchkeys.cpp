@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window switch's key events, shared by every windowing system.
-#include "platform/platform.h"
+// The Window Switch's key events on Windows.
+#include "platform/windowswitchkeys.h"
 
 namespace platform {
 

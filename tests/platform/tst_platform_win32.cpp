@@ -5,6 +5,7 @@
 // It types Windows+D and Windows+E: never run it on a real desktop.
 #include "platform/autostart.h"
 #include "platform/platform.h"
+#include "platform/windowswitchkeys.h"
 
 #include <windows.h>
 
@@ -143,30 +144,33 @@ void checkKeyStrokes()
     struct Row
     {
         const char* name;
-        const platform::KeyStroke* strokes;
-        int count;
+        // Returns the number of events handed over.
+        int (*send)();
         std::vector<KeyEvent> expected;
     };
     const KeyEvent winDown{VK_LWIN, false, true}, winUp{VK_LWIN, true, true};
+    const std::vector<KeyEvent> windowSwitch{winDown, {'D', false, true}, {'D', true, true}, winUp,
+                                             winDown, {'E', false, true}, {'E', true, true}, winUp};
     const Row rows[] = {
         {"window switch",
-         platform::windowSwitchKeys.data(),
-         8,
-         {winDown,
-          {'D', false, true},
-          {'D', true, true},
-          winUp,
-          winDown,
-          {'E', false, true},
-          {'E', true, true},
-          winUp}},
-        {"empty list", platform::windowSwitchKeys.data(), 0, {}},
-        {"no list", nullptr, 8, {}},
+         [] { return platform::sendKeyStrokes(platform::windowSwitchKeys.data(), 8); },
+         windowSwitch},
+        // What the program calls: the same events, which open a file manager.
+        {"hide the windows",
+         [] {
+             const platform::SwitchOutcome outcome = platform::hideUserWindows();
+             return outcome.windowsHidden && outcome.fileManagerOpened ? 8 : -1;
+         },
+         windowSwitch},
+        {"empty list",
+         [] { return platform::sendKeyStrokes(platform::windowSwitchKeys.data(), 0); },
+         {}},
+        {"no list", [] { return platform::sendKeyStrokes(nullptr, 8); }, {}},
     };
     for (const Row& row : rows) {
         InterlockedExchange(&hookCount, 0);
         windowEvents.clear();
-        const int sent = platform::sendKeyStrokes(row.strokes, row.count);
+        const int sent = row.send();
         // Wait for every expected event, then a little longer for stray ones.
         const ULONGLONG end = GetTickCount64() + 2000;
         while (GetTickCount64() < end && (hookCount < static_cast<LONG>(row.expected.size()) ||

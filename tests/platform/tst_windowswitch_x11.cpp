@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The Window Switch and the keyboard-grab test as an X server of their own
+// sees them: the show-desktop request a window manager receives, and not a
+// single key event (recorded raw through XInput2).
+#include "platform/platform.h"
+#include "support/privatedesktop.h"
+#include "support/rawkeyrecorder.h"
+
+#include <QtTest>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> diagnostics;
+
+void collectDiagnostic(const char* message)
+{
+    diagnostics.emplace_back(message);
+}
+
+void setAtoms(Display* display, Window window, const char* property, Atom type,
+              std::vector<long> values)
+{
+    XChangeProperty(display, window, XInternAtom(display, property, False), type, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(values.data()),
+                    int(values.size()));
+}
+
+} // namespace
+
+class WindowSwitchX11Test : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void cleanup();
+    void showDesktopRequest_data();
+    void showDesktopRequest();
+    void withoutDisplay();
+    void keyboardGrab_data();
+    void keyboardGrab();
+
+private:
+    // The show-desktop requests the root window received.
+    int requestsSeen();
+
+    std::unique_ptr<RawKeyRecorder> recorder;
+    Display* display = nullptr;
+    Window root = None;
+};
+
+void WindowSwitchX11Test::initTestCase()
+{
+    recorder = std::make_unique<RawKeyRecorder>();
+    QVERIFY2(recorder->isReady(), "needs an X server with XInput 2.2");
+    display = XOpenDisplay(nullptr);
+    root = DefaultRootWindow(display);
+    // Requests to the window manager reach whoever watches the root.
+    XSelectInput(display, root, SubstructureNotifyMask);
+}
+
+void WindowSwitchX11Test::cleanupTestCase()
+{
+    XCloseDisplay(display);
+    recorder.reset();
+}
+
+void WindowSwitchX11Test::init()
+{
+    diagnostics.clear();
+    platform::setDiagnosticSink(collectDiagnostic);
+    recorder->receive(0, 0);
+    requestsSeen();
+}
+
+void WindowSwitchX11Test::cleanup()
+{
+    platform::setDiagnosticSink(nullptr);
+    for (const char* property : {"_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED"})
+        XDeleteProperty(display, root, XInternAtom(display, property, False));
+    XSync(display, False);
+}
+
+int WindowSwitchX11Test::requestsSeen()
+{
+    const Atom showingDesktop = XInternAtom(display, "_NET_SHOWING_DESKTOP", False);
+    XSync(display, False);
+    int requests = 0;
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        requests += event.type == ClientMessage && event.xclient.window == root &&
+                    event.xclient.message_type == showingDesktop && event.xclient.data.l[0] == 1;
+    }
+    return requests;
+}
+
+void WindowSwitchX11Test::showDesktopRequest_data()
+{
+    QTest::addColumn<QString>("manager");
+    QTest::addColumn<bool>("requested");
+    QTest::newRow("no window manager") << "none" << false;
+    // Its properties outlive a window manager that crashed.
+    QTest::newRow("window manager gone") << "gone" << false;
+    QTest::newRow("without show-desktop") << "other features" << false;
+    QTest::newRow("with show-desktop") << "show-desktop" << true;
+}
+
+void WindowSwitchX11Test::showDesktopRequest()
+{
+    QFETCH(QString, manager);
+    QFETCH(bool, requested);
+    if (manager != "none") {
+        const Window check = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
+        setAtoms(display, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, {long(check)});
+        setAtoms(display, check, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, {long(check)});
+        const char* feature =
+            manager == "show-desktop" ? "_NET_SHOWING_DESKTOP" : "_NET_ACTIVE_WINDOW";
+        setAtoms(display, root, "_NET_SUPPORTED", XA_ATOM,
+                 {long(XInternAtom(display, "_NET_WM_STATE", False)),
+                  long(XInternAtom(display, feature, False))});
+        if (manager == "gone")
+            XDestroyWindow(display, check);
+        XSync(display, False);
+    }
+
+    // A second switch asks again.
+    for (int round = 0; round < 2; ++round) {
+        const platform::SwitchOutcome outcome = platform::hideUserWindows();
+        QCOMPARE(outcome.windowsHidden, requested);
+        QVERIFY(!outcome.fileManagerOpened);
+        QCOMPARE(requestsSeen(), requested ? 1 : 0);
+    }
+    QCOMPARE(diagnostics.size(), std::size_t(requested ? 0 : 2));
+    QVERIFY(recorder->receive(0, 300).empty());
+}
+
+void WindowSwitchX11Test::withoutDisplay()
+{
+    const QByteArray saved = qgetenv("DISPLAY");
+    unsetenv("DISPLAY");
+    const bool hidden = platform::hideUserWindows().windowsHidden;
+    const bool grabbed = platform::keyboardGrabbedElsewhere();
+    setenv("DISPLAY", saved.constData(), 1);
+
+    QVERIFY(!hidden);
+    QVERIFY(!grabbed);
+    QCOMPARE(diagnostics.size(), std::size_t(2));
+}
+
+void WindowSwitchX11Test::keyboardGrab_data()
+{
+    QTest::addColumn<bool>("held");
+    QTest::newRow("keyboard free") << false;
+    QTest::newRow("held by a screen locker") << true;
+}
+
+void WindowSwitchX11Test::keyboardGrab()
+{
+    QFETCH(bool, held);
+    Display* locker = XOpenDisplay(nullptr);
+    if (held)
+        QCOMPARE(XGrabKeyboard(locker, DefaultRootWindow(locker), False, GrabModeAsync,
+                               GrabModeAsync, CurrentTime),
+                 GrabSuccess);
+    XSync(locker, False);
+
+    for (int round = 0; round < 2; ++round)
+        QCOMPARE(platform::keyboardGrabbedElsewhere(), held);
+    XCloseDisplay(locker);
+    // Asking never left the keyboard grabbed: another client takes it now.
+    Display* next = XOpenDisplay(nullptr);
+    const int status = XGrabKeyboard(next, DefaultRootWindow(next), False, GrabModeAsync,
+                                     GrabModeAsync, CurrentTime);
+    XCloseDisplay(next);
+    QCOMPARE(status, GrabSuccess);
+    QVERIFY(diagnostics.empty());
+}
+
+// The test's own X server, so that its stand-in window manager and its grabs
+// meet no other test.
+int main(int argc, char* argv[])
+{
+    PrivateDesktop desktop;
+    if (!desktop.startX()) {
+        qWarning("cannot start a private X server");
+        return 1;
+    }
+    desktop.enter();
+    WindowSwitchX11Test test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_windowswitch_x11.moc"
