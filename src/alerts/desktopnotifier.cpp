@@ -94,9 +94,14 @@ void DesktopNotifier::notify(const QString& summary, const QString& body, int vi
     // The notification on screen stays until this alert has its answer:
     // withdrawing it now could remove the one that replaces it.
     withdrawalTimer.stop();
-    // Without a bus the call fails at once and the watcher still reports it.
-    awaited = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(call, lateAnswerMs), this);
+    const QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(call, lateAnswerMs);
+    // Without a bus the call has failed already, and a watcher would never
+    // say so.
+    if (pending.isFinished() && pending.isError()) {
+        giveUp(pending.error().message());
+        return;
+    }
+    awaited = new QDBusPendingCallWatcher(pending, this);
     connect(awaited, &QDBusPendingCallWatcher::finished, this,
             [this, visibleMs](QDBusPendingCallWatcher* w) { answered(w, visibleMs); });
     answerTimer.start(answerTimeoutMs);
