@@ -53,7 +53,7 @@ fi
 
 depends="$(dpkg-deb --field "$deb" Depends)"
 for d in libhidapi-hidraw0 libqt5widgets5 libqt5multimedia5 libqt5multimedia5-plugins \
-         libqcustomplot2.1 libx11-6 libxtst6 \
+         libqcustomplot2.1 libx11-6 libxrandr2 \
          fonts-crosextra-carlito fonts-lato; do
     grep -q "\b$d\b" <<<"$depends" || fail "$deb does not depend on $d (Depends: $depends)"
 done
