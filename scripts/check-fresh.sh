@@ -2,7 +2,7 @@
 # Runs the README's test command (.ci/run) from a fresh clone inside a
 # minimal Debian 12 root that has nothing of this machine installed, to prove
 # that scripts/install-deps.sh installs everything the build and the tests
-# need. Needs root (mmdebstrap, mounts, chroot) and downloads about 550 MB
+# need. Needs root (mmdebstrap, mounts, chroot) and downloads about 700 MB
 # from the Debian archive this machine's apt uses. Commit first: the clone
 # takes the current commit.
 #
