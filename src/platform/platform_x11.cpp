@@ -212,21 +212,28 @@ bool outerSizeFillsItsMonitor(Display* display, Window window, const Atoms& atom
     return false;
 }
 
-// Whether a running EWMH window manager says it can show the desktop. A
+// The check window of the running EWMH window manager; None without one. A
 // window manager that has gone leaves its root properties behind, but not
 // its check window.
-bool windowManagerShowsDesktop(Display* display, Atom showingDesktop)
+Window windowManagerCheck(Display* display)
 {
-    const Window root = DefaultRootWindow(display);
     const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
-    const Atom supported = XInternAtom(display, "_NET_SUPPORTED", True);
-    if (check == None || supported == None)
-        return false;
-    const auto manager = readCardinals(display, root, check, XA_WINDOW);
+    if (check == None)
+        return None;
+    const auto manager = readCardinals(display, DefaultRootWindow(display), check, XA_WINDOW);
     if (manager.empty() || readCardinals(display, manager[0], check, XA_WINDOW) != manager)
+        return None;
+    return manager[0];
+}
+
+// Whether the window manager lists the hint among those it supports.
+bool windowManagerLists(Display* display, Atom hint)
+{
+    const Atom supported = XInternAtom(display, "_NET_SUPPORTED", True);
+    if (supported == None || hint == None)
         return false;
-    const auto features = readCardinals(display, root, supported, XA_ATOM);
-    return std::find(features.begin(), features.end(), showingDesktop) != features.end();
+    const auto features = readCardinals(display, DefaultRootWindow(display), supported, XA_ATOM);
+    return std::find(features.begin(), features.end(), hint) != features.end();
 }
 
 // The X server's current time: the time stamp of a change to a window of
@@ -319,15 +326,9 @@ bool windowManagerLacks(const char* hint)
     if (!display)
         return false;
     ErrorTrap trap(display.get());
-    const Window root = DefaultRootWindow(display.get());
-    const Atom check = XInternAtom(display.get(), "_NET_SUPPORTING_WM_CHECK", False);
-    if (readCardinals(display.get(), root, check, XA_WINDOW).empty())
-        return false;
-    const Atom wanted = XInternAtom(display.get(), hint, False);
-    const auto supported = readCardinals(
-        display.get(), root, XInternAtom(display.get(), "_NET_SUPPORTED", False), XA_ATOM);
-    return std::find(supported.begin(), supported.end(), wanted) == supported.end() &&
-           !trap.failed();
+    const bool lacks = windowManagerCheck(display.get()) != None &&
+                       !windowManagerLists(display.get(), XInternAtom(display.get(), hint, True));
+    return lacks && !trap.failed();
 }
 
 std::string windowManagerName()
@@ -336,10 +337,8 @@ std::string windowManagerName()
     if (!display)
         return std::string();
     ErrorTrap trap(display.get());
-    const auto check =
-        readCardinals(display.get(), DefaultRootWindow(display.get()),
-                      XInternAtom(display.get(), "_NET_SUPPORTING_WM_CHECK", False), XA_WINDOW);
-    if (check.empty())
+    const Window check = windowManagerCheck(display.get());
+    if (check == None)
         return std::string();
     Atom type = None;
     int format = 0;
@@ -347,10 +346,9 @@ std::string windowManagerName()
     unsigned long bytesAfter = 0;
     unsigned char* data = nullptr;
     std::string name;
-    if (XGetWindowProperty(display.get(), check[0],
-                           XInternAtom(display.get(), "_NET_WM_NAME", False), 0, 256, False,
-                           XInternAtom(display.get(), "UTF8_STRING", False), &type, &format, &count,
-                           &bytesAfter, &data) == Success &&
+    if (XGetWindowProperty(display.get(), check, XInternAtom(display.get(), "_NET_WM_NAME", False),
+                           0, 256, False, XInternAtom(display.get(), "UTF8_STRING", False), &type,
+                           &format, &count, &bytesAfter, &data) == Success &&
         data != nullptr && format == 8)
         name.assign(reinterpret_cast<const char*>(data), count);
     if (data != nullptr)
@@ -445,17 +443,14 @@ SwitchOutcome hideUserWindows()
     if (!display)
         return {};
     ErrorTrap trap(display.get());
-    const Atom showingDesktop = XInternAtom(display.get(), "_NET_SHOWING_DESKTOP", False);
-    if (!windowManagerShowsDesktop(display.get(), showingDesktop)) {
+    if (windowManagerCheck(display.get()) == None ||
+        !windowManagerLists(display.get(),
+                            XInternAtom(display.get(), "_NET_SHOWING_DESKTOP", True))) {
         reportDiagnostic("show desktop: no window manager here offers it (_NET_SHOWING_DESKTOP)");
         return {};
     }
     const Window root = DefaultRootWindow(display.get());
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = root;
-    event.xclient.message_type = showingDesktop;
-    event.xclient.format = 32;
+    XEvent event = clientMessage(display.get(), root, "_NET_SHOWING_DESKTOP", 32);
     event.xclient.data.l[0] = 1;
     XSendEvent(display.get(), root, False, SubstructureRedirectMask | SubstructureNotifyMask,
                &event);

@@ -323,9 +323,11 @@ void FullScreenX11Test::windowManagerHints()
     if (!name.isEmpty()) {
         const long check =
             static_cast<long>(XCreateSimpleWindow(own, ownRoot, 0, 0, 1, 1, 0, 0, 0));
-        XChangeProperty(own, ownRoot, XInternAtom(own, "_NET_SUPPORTING_WM_CHECK", False),
-                        XA_WINDOW, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&check), 1);
+        // On the root and, as a running window manager does, on itself.
+        for (const Window holder : {ownRoot, Window(check)})
+            XChangeProperty(own, holder, XInternAtom(own, "_NET_SUPPORTING_WM_CHECK", False),
+                            XA_WINDOW, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&check), 1);
         const QByteArray utf8 = name.toUtf8();
         XChangeProperty(own, Window(check), XInternAtom(own, "_NET_WM_NAME", False),
                         XInternAtom(own, "UTF8_STRING", False), 8, PropModeReplace,
