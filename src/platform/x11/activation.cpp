@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Bringing this program's windows forward: for a launch the user asked
+// for, and the alert picture's own raise.
+#include "platform/platform.h"
+#include "platform/x11/connection.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+using namespace x11;
+
+// The X server time of the user's request, which a startup id carries as
+// "_TIME<number>" at its end; 0 when it carries none.
+unsigned long launchTime(const std::string& startupId)
+{
+    const std::string::size_type mark = startupId.rfind("_TIME");
+    if (mark == std::string::npos)
+        return 0;
+    return std::strtoul(startupId.c_str() + mark + 5, nullptr, 10);
+}
+
+// A startup-notification message goes to the root window in pieces of 20
+// bytes, the first of one type and the rest of another, ending with a nul.
+void sendStartupMessage(Display* display, Window window, const std::string& message)
+{
+    const std::string::size_type length = message.size() + 1;
+    for (std::string::size_type offset = 0; offset < length; offset += 20) {
+        XEvent event = clientMessage(
+            display, window, offset == 0 ? "_NET_STARTUP_INFO_BEGIN" : "_NET_STARTUP_INFO", 8);
+        std::memcpy(event.xclient.data.b, message.c_str() + offset,
+                    std::min<std::string::size_type>(20, length - offset));
+        XSendEvent(display, DefaultRootWindow(display), False, PropertyChangeMask, &event);
+    }
+}
+
+// Quoted, with quotes and backslashes escaped, as a message's value.
+std::string quoted(const std::string& value)
+{
+    std::string text = "\"";
+    for (char c : value) {
+        if (c == '"' || c == '\\')
+            text += '\\';
+        text += c;
+    }
+    return text + '"';
+}
+
+} // namespace
+
+bool activateForLaunch(std::uintptr_t windowId, const char* startupId)
+{
+    if (startupId == nullptr || *startupId == '\0')
+        return false;
+    const DisplayConnection display = openDisplay("activation");
+    if (!display)
+        return false;
+    ErrorTrap trap(display.get());
+    const Window window = windowId;
+    const std::string id = startupId;
+
+    // A window manager that knows the launch (GNOME's mutter) activates the
+    // window with the launch's time as soon as the window names it.
+    XChangeProperty(display.get(), window, XInternAtom(display.get(), "_NET_STARTUP_ID", False),
+                    XInternAtom(display.get(), "UTF8_STRING", False), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(id.data()), static_cast<int>(id.size()));
+    // Any other is asked with the time of the user's request, which is
+    // newer than the focused window's last input.
+    const unsigned long time = launchTime(id);
+    if (time != 0) {
+        XEvent request = clientMessage(display.get(), window, "_NET_ACTIVE_WINDOW", 32);
+        // An application's request, at the launch's time.
+        request.xclient.data.l[0] = 1;
+        request.xclient.data.l[1] = static_cast<long>(time);
+        XSendEvent(display.get(), DefaultRootWindow(display.get()), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &request);
+    }
+    // The launch has ended: the launcher stops its busy cursor.
+    sendStartupMessage(display.get(), window, "remove: ID=" + quoted(id));
+    return time != 0 && !trap.failed();
+}
+
+void raiseWindow(unsigned long window)
+{
+    const DisplayConnection display = openDisplay("raise");
+    if (!display)
+        return;
+    // The window may have closed a moment ago.
+    ErrorTrap trap(display.get());
+    XRaiseWindow(display.get(), window);
+}
+
+} // namespace platform
