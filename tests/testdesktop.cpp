@@ -64,7 +64,8 @@ bool balloonShown()
 }
 
 // A notification server on a bus connection of its own that answers Notify
-// only when told, with ids 1, 2, ... in turn, or with an error.
+// only when told, with the id of the notification replaced or else ids 1, 2,
+// ... in turn, or with an error.
 class SlowNotificationServer : public QDBusVirtualObject
 {
 public:
@@ -80,9 +81,11 @@ public:
 
     void answer(bool error)
     {
-        for (const QDBusMessage& call : waiting)
+        for (const QDBusMessage& call : waiting) {
+            const uint replaced = call.arguments().value(1).toUInt();
             connection.send(error ? call.createErrorReply(QDBusError::Failed, "refused")
-                                  : call.createReply(++lastId));
+                                  : call.createReply(replaced != 0 ? replaced : ++lastId));
+        }
         waiting.clear();
     }
 
@@ -124,7 +127,7 @@ private:
     std::unique_ptr<MainWindow> window;
     // The pointer's last move in seemActive().
     int step = 4;
-    // Folders handed to the desktop's default program for them.
+    // Folders handed to the session's file manager.
     OpenedUrls opened;
 
     void setParts(bool tray, bool server)
@@ -362,10 +365,13 @@ private slots:
     }
 
     // The server answers at the given time after the first alert; a second
-    // alert comes 300 ms after the first. No notification may stay on
-    // screen beside the fallback or a newer one, nor after the program.
+    // alert comes 300 ms after the first. With "shown", notification 1 has
+    // been on screen for half its time when the first comes. No notification
+    // may stay on screen beside the fallback or a newer one, nor after the
+    // program, nor end before its own time.
     void lateServer_data()
     {
+        QTest::addColumn<bool>("shown");
         QTest::addColumn<int>("alerts");
         QTest::addColumn<int>("answerMs");
         QTest::addColumn<bool>("error");
@@ -374,18 +380,25 @@ private slots:
         QTest::addColumn<QList<uint>>("closedAtOnce");
         QTest::addColumn<QList<uint>>("closedAtLast");
         using Ids = QList<uint>;
-        QTest::newRow("in time") << 1 << 500 << false << false << false << Ids() << Ids{1};
-        QTest::newRow("program ends") << 1 << 500 << false << false << true << Ids{1} << Ids{1};
+        QTest::newRow("in time") << false << 1 << 500 << false << false << false << Ids() << Ids{1};
+        QTest::newRow("program ends")
+            << false << 1 << 500 << false << false << true << Ids{1} << Ids{1};
         QTest::newRow("after the fallback")
-            << 1 << 3500 << false << true << false << Ids{1} << Ids{1};
-        QTest::newRow("error") << 1 << 200 << true << true << false << Ids() << Ids();
+            << false << 1 << 3500 << false << true << false << Ids{1} << Ids{1};
+        QTest::newRow("error") << false << 1 << 200 << true << true << false << Ids() << Ids();
         QTest::newRow("newer alert waiting")
-            << 2 << 600 << false << false << false << Ids{1} << Ids{1, 2};
+            << false << 2 << 600 << false << false << false << Ids{1} << Ids{1, 2};
         QTest::newRow("both after the fallback")
-            << 2 << 3600 << false << true << false << Ids{1, 2} << Ids{1, 2};
+            << false << 2 << 3600 << false << true << false << Ids{1, 2} << Ids{1, 2};
+        // The replacement answered after the time of the one it replaces.
+        QTest::newRow("replacing one shown")
+            << true << 1 << 1500 << false << false << false << Ids() << Ids{1};
+        QTest::newRow("error replacing one shown")
+            << true << 1 << 200 << true << true << false << Ids{1} << Ids{1};
     }
     void lateServer()
     {
+        QFETCH(bool, shown);
         QFETCH(int, alerts);
         QFETCH(int, answerMs);
         QFETCH(bool, error);
@@ -399,6 +412,12 @@ private slots:
         game.showFullScreen();
         QTRY_VERIFY(platform::foregroundIsFullScreen());
         SlowNotificationServer server;
+        if (shown) {
+            window->activateAlert(false);
+            QTRY_COMPARE(server.waiting.size(), 1);
+            server.answer(false);
+            QTest::qWait(1000);
+        }
 
         QElapsedTimer clock;
         clock.start();
@@ -519,8 +538,6 @@ private slots:
         QTest::addColumn<QString>("lock");
         QTest::newRow("keyboard held by a screen locker") << "keyboard";
         QTest::newRow("screen saver active") << "screen saver";
-        // Last: the file manager it opens would keep later windows from the
-        // keyboard.
         QTest::newRow("unlocked") << "";
     }
     void windowSwitch()
@@ -551,7 +568,6 @@ private slots:
             QCOMPARE(XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
                                    GrabModeAsync, CurrentTime),
                      GrabSuccess);
-        const int asked = desktop.notificationsSeen().count("member=ShowFolders");
         opened.urls.clear();
 
         MessageCapture messages;
@@ -576,9 +592,8 @@ private slots:
                             std::count(state.begin(), state.end(),
                                        XInternAtom(display, "_NET_WM_STATE_HIDDEN", False)) > 0;
         QCOMPARE(hidden, !locked);
-        const bool fileManager = !opened.urls.isEmpty() ||
-                                 desktop.notificationsSeen().count("member=ShowFolders") > asked;
-        QCOMPARE(fileManager, !locked);
+        const QList<QUrl> home{QUrl::fromLocalFile(QDir::homePath())};
+        QCOMPARE(opened.urls, locked ? QList<QUrl>() : home);
         QCOMPARE(messages.messages().filter("Session locked").size(), locked ? 1 : 0);
         terminal.kill();
         terminal.waitForFinished();

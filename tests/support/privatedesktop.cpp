@@ -320,10 +320,9 @@ bool PrivateDesktop::watchNotifications()
 {
     // Replies carry no interface: their rule lets the ids the server hands
     // out be seen too.
-    busMonitor =
-        spawn({"dbus-monitor", "--address", busAddress, "interface='org.freedesktop.Notifications'",
-               "interface='org.freedesktop.FileManager1'", "type='method_return'"},
-              "dbus-monitor-errors");
+    busMonitor = spawn({"dbus-monitor", "--address", busAddress,
+                        "interface='org.freedesktop.Notifications'", "type='method_return'"},
+                       "dbus-monitor-errors");
     // It reports losing its own name once it has become a monitor.
     return busMonitor && waitFor([&] { return notificationsSeen().contains("NameLost"); });
 }

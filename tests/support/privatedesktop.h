@@ -57,7 +57,7 @@ public:
     // These two need the QCoreApplication: they watch the server's bus name.
     bool startNotificationServer();
     void stopNotificationServer();
-    // Watches the notifications and the requests to a file manager.
+    // Watches the notifications.
     bool watchNotifications();
     // What dbus-monitor has seen so far: the server's calls, signals and
     // every reply on the bus.
