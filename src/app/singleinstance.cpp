@@ -3,6 +3,7 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
 
@@ -50,8 +51,9 @@ SingleInstance::SingleInstance(const QString& directory, QObject* parent)
     server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server, &QLocalServer::newConnection, this, &SingleInstance::takeConnections);
     serverWatch.setInterval(serverWatchMs);
+    // Closing removes the socket; its descriptor cannot be asked for then.
     connect(&serverWatch, &QTimer::timeout, this, [this] {
-        if (server.socketDescriptor() == -1)
+        if (!QFileInfo::exists(socketPath))
             listen();
     });
 }

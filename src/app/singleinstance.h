@@ -68,7 +68,8 @@ private:
     // Open connections, oldest first.
     QList<QLocalSocket*> connections;
     // Qt closes the server when it fails to accept a connection, for
-    // instance out of open files; this listens again.
+    // instance out of open files; this listens again, also when the socket
+    // was deleted.
     QTimer serverWatch;
 };
 
