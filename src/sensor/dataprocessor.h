@@ -55,7 +55,8 @@ public:
 
     int rawValue = noReading;
     SensorLink* link = nullptr;
-    // The look for a missing sensor, running or over but not yet taken.
+    // The look for the sensor, running or over but not yet taken; left
+    // undeleted by closeSensor when it hangs.
     SensorLook* look = nullptr;
     MainWindow* mainWindow = nullptr;
     QTimer* pollTimer = nullptr;
