@@ -23,6 +23,7 @@ packages=(
     # its media keys, gdbus and gsettings drive it) and weston, with XWayland.
     gnome-shell gjs gnome-settings-daemon nautilus libglib2.0-bin weston xwayland
     xterm  # the user's work that the Window Switch must hide and never type into (tests)
+    systemd  # its autostart generator reads the Start at Login entry back (tests)
 )
 
 missing=()

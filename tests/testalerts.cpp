@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
@@ -293,24 +295,47 @@ private slots:
 
     // The session's configuration folders: the user's, and two for the
     // system, the second one with the package's entry when there is one.
-    // Every step is read back as the session would at the next login.
+    // Every step is read back as the session would at the next login, and
+    // as systemd's autostart generator would where it is installed. Odd
+    // program paths are run by this test again, from a link at that path.
     void startAtLoginRoundTrip_data()
     {
         QTest::addColumn<bool>("systemEntry");
         QTest::addColumn<QByteArray>("userEntry");
         QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("programFolder");
         const QByteArray gnomeOff = "[Desktop Entry]\nType=Application\nName=Tessik Control\n"
                                     "Exec=tessik-control\nX-GNOME-Autostart-enabled = false\n";
-        QTest::newRow("package's entry") << true << QByteArray() << true;
-        QTest::newRow("no system entry") << false << QByteArray() << true;
-        QTest::newRow("switched off in GNOME's settings") << true << gnomeOff << true;
-        QTest::newRow("configuration folder not writable") << false << QByteArray() << false;
+        QTest::newRow("package's entry") << true << QByteArray() << true << "";
+        QTest::newRow("no system entry") << false << QByteArray() << true << "";
+        QTest::newRow("switched off in GNOME's settings") << true << gnomeOff << true << "";
+        QTest::newRow("configuration folder not writable") << false << QByteArray() << false << "";
+        QTest::newRow("path with quotes and $")
+            << false << QByteArray() << true << "a \"b\" `c` $HOME";
+        QTest::newRow("path with %") << false << QByteArray() << true << "100% sure";
+        QTest::newRow("path with a line break") << false << QByteArray() << true << "a\nb";
+        QTest::newRow("path with a backslash") << false << QByteArray() << true << "a\\nb";
     }
     void startAtLoginRoundTrip()
     {
         QFETCH(bool, systemEntry);
         QFETCH(QByteArray, userEntry);
         QFETCH(bool, writable);
+        QFETCH(QString, programFolder);
+        const QString program = QCoreApplication::applicationFilePath();
+        if (!QCoreApplication::applicationDirPath().endsWith(programFolder)) {
+            QTemporaryDir links(QCoreApplication::applicationDirPath() + "/links-XXXXXX");
+            const QString link = links.path() + '/' + programFolder + "/testalerts";
+            QVERIFY(QDir().mkpath(QFileInfo(link).path()));
+            QVERIFY(::link(QFile::encodeName(program), QFile::encodeName(link)) == 0);
+            QProcess again;
+            again.setProcessChannelMode(QProcess::MergedChannels);
+            again.start(link, {QString("startAtLoginRoundTrip:") + QTest::currentDataTag()});
+            QVERIFY(again.waitForFinished(60000));
+            QVERIFY2(again.exitCode() == 0, again.readAll().constData());
+            return;
+        }
+        const bool refusedPath = programFolder.contains('\n') || programFolder.contains('\\');
         QTemporaryDir config;
         const QString home = config.path() + "/home", system = config.path() + "/xdg2/autostart";
         QFile file(home + "/autostart/tessik-control.desktop");
@@ -333,10 +358,11 @@ private slots:
         for (bool start : {true, false, true}) {
             if (action->isChecked() != start)
                 action->trigger();
-            if (!writable) {
+            if (!writable || refusedPath) {
                 // Read again at once, not left as the click set it.
-                QVERIFY(!action->isChecked());
-                QVERIFY(refused.size() == 1 && refused[0][0].toString().contains(home));
+                QVERIFY(!action->isChecked() && !file.exists());
+                QVERIFY(refused.size() == 1 &&
+                        refused[0][0].toString().contains(writable ? "program whose path" : home));
                 return;
             }
             emit menu->aboutToShow();
@@ -349,11 +375,25 @@ private slots:
             const QByteArray text = file.readAll();
             file.close();
             QCOMPARE(text.contains("\nHidden=true\n"), !start);
-            const QByteArray program = QCoreApplication::applicationFilePath().toUtf8();
-            QVERIFY2(text.contains(" \"" + program + "\" --autostart\n"), text.constData());
+            if (programFolder.isEmpty())
+                QVERIFY2(text.contains(" \"" + program.toUtf8() + "\" --autostart\n"), text);
             QProcess validate;
             validate.start("desktop-file-validate", {file.fileName()});
-            QVERIFY(validate.waitForFinished() && validate.exitCode() == 0);
+            QVERIFY2(validate.waitForFinished() && validate.exitCode() == 0, text);
+            const QString generator =
+                "/usr/lib/systemd/user-generators/systemd-xdg-autostart-generator";
+            if (!start || !QFile::exists(generator))
+                continue;
+            QTemporaryDir units;
+            QProcess generate;
+            generate.start(generator, {units.path(), units.path(), units.path()});
+            QFile unit(units.path() + "/app-tessik\\x2dcontrol@autostart.service");
+            QVERIFY(generate.waitForFinished() && unit.open(QIODevice::ReadOnly));
+            // The path as the unit quotes it.
+            QString quoted = QString(program).replace('%', "%%");
+            for (const char c : {'"', '`', '$'})
+                quoted.replace(c, QString('\\') + c);
+            QVERIFY2(unit.readAll().contains(quoted.toUtf8()), text);
         }
     }
 

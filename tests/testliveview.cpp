@@ -143,7 +143,7 @@ private slots:
     {
         showAdvancedTab();
         fakehid::reset();
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         fakehid::queueFailedRead();
         pollOnce(dp);
         QCOMPARE(window->findChild<QLCDNumber*>("USBoutraw")->intValue(), 9999);

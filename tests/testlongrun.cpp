@@ -46,7 +46,7 @@ private slots:
         window.loadControls(StoredSettings);
         constexpr int holdTicks = 200;
         window.settings->alertHoldWindow = holdTicks / 100;
-        DataProcessor dp(&window);
+        StartedProcessor dp(&window);
         dp.pollTimer->stop();
         const QCustomPlot* plot = window.findChild<QCustomPlot*>("customPlot");
         // A million ticks log a great many "waiting..." lines; only warnings

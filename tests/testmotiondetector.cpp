@@ -50,7 +50,7 @@ private slots:
         startFreshSensor();
         window = std::make_unique<MainWindow>();
         window->settings->readSettings(DefaultSettings);
-        dp = std::make_unique<DataProcessor>(window.get());
+        dp = std::make_unique<StartedProcessor>(window.get());
         // Ticks are driven by hand.
         dp->pollTimer->stop();
     }

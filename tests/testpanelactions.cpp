@@ -327,7 +327,7 @@ private slots:
 
         // Until the next save the raw values stay live: a trigger level of 0
         // and a hold of -1 s drive the detector and the hold counter.
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         for (int i = 0; i < 50; ++i) {
             fakehid::queueReading(i % 2 ? 1023 : 0);
             pollOnce(dp);

@@ -39,7 +39,7 @@ private slots:
     {
         fakehid::state().sensorPresent = false;
         MessageCapture log;
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         QCOMPARE(log.messages(),
                  (QStringList{"unable to open device", "USB open error",
                               "Sensor not connected; looking for it every second"}));
@@ -73,7 +73,7 @@ private slots:
     {
         QFETCH(int, readResult);
         QFETCH(QStringList, messages);
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         fakehid::queueReading(700);
         fakehid::state().reads.push_back({readResult, {}});
 
@@ -93,7 +93,7 @@ private slots:
     // A lost sensor is closed and reported once, not on every tick.
     void unpluggedSensorIsReportedOnce()
     {
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         fakehid::queueReading(511);
         pollOnce(dp);
         fakehid::unplug();
@@ -121,7 +121,7 @@ private slots:
     {
         QFETCH(fakehid::Bytes, report);
         QFETCH(int, reading);
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         fakehid::queueReport(report);
         pollOnce(dp);
         QCOMPARE(dp.rawValue, reading);
@@ -132,7 +132,7 @@ private slots:
     // previous report's reading as a new one.
     void shortReportIsATickWithoutAReading()
     {
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         fakehid::queueReading(800);
         fakehid::queueReport({0x00, 0x01, 0x02});
         pollOnce(dp);
@@ -146,7 +146,7 @@ private slots:
 
     void genuineReadingOf9999ReachesTheDetector()
     {
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         fakehid::queueReading(9999);
         pollOnce(dp);
         QCOMPARE(dp.rawValue, 9999);
@@ -159,7 +159,7 @@ private slots:
     {
         window->settings->alertHoldWindow = 1;
         fakehid::state().sensorPresent = false; // quiet ticks: the count runs regardless
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         window->alertHoldCount = 1; // as an alert raised during this tick would
         pollOnce(dp);
         QCOMPARE(window->alertHoldCount, 2);
@@ -176,7 +176,7 @@ private slots:
     {
         window->settings->alertHoldWindow = 0;
         fakehid::state().sensorPresent = false; // quiet ticks: the count runs regardless
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         window->alertHoldCount = 1;
         pollOnce(dp);
         QCOMPARE(window->alertHoldCount, 0);
@@ -187,7 +187,7 @@ private slots:
     {
         window->settings->alertHoldWindow = 3000000;
         fakehid::state().sensorPresent = false; // quiet ticks: the count runs regardless
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         window->alertHoldCount = 1;
         for (int t = 0; t < 1000; ++t)
             pollOnce(dp);
@@ -197,7 +197,7 @@ private slots:
     void destructionClosesTheSensorThenTheLibrary()
     {
         {
-            DataProcessor dp(window.get());
+            StartedProcessor dp(window.get());
             fakehid::state().calls.clear();
         }
         QCOMPARE(fakehid::callNames(), (std::vector<std::string>{"hid_close", "hid_exit"}));
@@ -206,7 +206,7 @@ private slots:
 
     void openingLeavesTheSensorNonBlocking()
     {
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         const auto calls = fakehid::callsTo("hid_set_nonblocking");
         QVERIFY(!calls.empty());
         QCOMPARE(calls.back().length, size_t(1));

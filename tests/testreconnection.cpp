@@ -99,7 +99,7 @@ private slots:
             fakehid::plugIn("/dev/hidraw0");
             fakehid::state().unplugged = true; // listed and opened, but every read fails
         }
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         for (int t = 0; t < failingSeconds * look; ++t)
             pollOnce(dp);
         fakehid::unplug();
@@ -125,7 +125,7 @@ private slots:
         mouse.path = "/dev/hidraw1";
         fakehid::state().devices = {mouse};
         MessageCapture log;
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         const QStringList atStart = log.messages();
 
         // Connected with its first reading. A long report leaves bytes 5 to
@@ -146,23 +146,48 @@ private slots:
     }
 
     // A sensor that takes 5 s to hand back its feature report, as one that does
-    // not answer does up to the USB timeout: the poll timer keeps its beat
-    // while it is looked for.
+    // not answer does up to the USB timeout: the GUI thread keeps its beat
+    // from construction on, and End Program does not wait for the sensor.
+    void aSlowSensorNeverHoldsUpThePoll_data()
+    {
+        QTest::addColumn<bool>("atStart");
+        QTest::addColumn<bool>("endProgram");
+        QTest::newRow("found again") << false << false;
+        QTest::newRow("at start") << true << false;
+        QTest::newRow("End Program while it hangs") << true << true;
+    }
     void aSlowSensorNeverHoldsUpThePoll()
     {
-        fakehid::state().sensorPresent = false;
-        DataProcessor dp(window.get());
-        fakehid::plugIn("/dev/hidraw0");
+        QFETCH(bool, atStart);
+        QFETCH(bool, endProgram);
+        fakehid::state().sensorPresent = atStart;
         fakehid::state().featureReportDelayMs = 5000;
         QElapsedTimer clock;
         clock.start();
+        DataProcessor dp(window.get());
         qint64 lastTick = 0;
         qint64 longestGap = 0;
         connect(dp.pollTimer, &QTimer::timeout, [&] {
             longestGap = std::max(longestGap, clock.elapsed() - lastTick);
             lastTick = clock.elapsed();
         });
-        QTRY_VERIFY_WITH_TIMEOUT(dp.link->device, 10000);
+        if (!atStart) {
+            dp.look->wait();
+            fakehid::plugIn("/dev/hidraw0");
+        }
+        if (endProgram) {
+            QTimer::singleShot(500, qApp, &QCoreApplication::quit);
+            QApplication::exec();
+            const qint64 ended = clock.elapsed();
+            QVERIFY(!dp.closeSensor());
+            QVERIFY(clock.elapsed() - ended < 1000);
+            // Left behind; the test waits it out to end cleanly itself.
+            dp.look->wait();
+            QVERIFY(fakehid::callsTo("hid_exit").empty());
+            delete dp.look;
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(dp.link->device, 10000);
+        }
         qInfo("longest gap between ticks: %lld ms", longestGap);
         QVERIFY2(longestGap < 1000, qPrintable(QString::number(longestGap)));
     }
@@ -174,7 +199,7 @@ private slots:
     {
         fakehid::plugIn("/dev/hidraw0");
         fakehid::state().unplugged = true; // listed and opened, but every read fails
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         QSignalSpy changes(&dp, &DataProcessor::sensorConnectionChanged);
         MessageCapture log;
         std::vector<int> openedAt;
@@ -209,7 +234,7 @@ private slots:
     void warmUpRestartsButTheBaselineStays()
     {
         window->settings->alertHoldWindow = 1;
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         for (int i = 0; i < 30; ++i) {
             fakehid::queueReading(505);
             pollOnce(dp);
@@ -236,7 +261,7 @@ private slots:
     void trayShowsWhetherTheSensorIsConnected()
     {
         fakehid::state().sensorPresent = false;
-        DataProcessor dp(window.get());
+        StartedProcessor dp(window.get());
         const QIcon icon = window->windowIcon();
         const QSize size = icon.availableSizes().value(0);
         QVERIFY(!size.isEmpty());
@@ -273,7 +298,7 @@ private slots:
         int lostLines = 0;
         {
             MessageCapture log;
-            DataProcessor dp(window.get());
+            StartedProcessor dp(window.get());
             QSignalSpy changes(&dp, &DataProcessor::sensorConnectionChanged);
             for (int t = 0; t < 10000; ++t) {
                 const int roll = percent(random);

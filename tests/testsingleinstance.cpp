@@ -16,6 +16,7 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -164,8 +166,10 @@ private slots:
         QTest::addColumn<bool>("tray");
         QTest::addColumn<bool>("killFirst");
         QTest::addColumn<bool>("atLogin");
-        // "program", "launched" (with a startup id), or "older version"
-        // (connecting is its whole request).
+        // "program", "launched" (with a startup id), "older version"
+        // (connecting is its whole request), "malformed startup id" (sent as
+        // a request), or a program after "an oversized request" or after
+        // "idle connections" beyond the open files that the first may have.
         QTest::addColumn<QString>("how");
         QTest::newRow("no tray, panel minimised")
             << "openbox" << false << false << false << "program";
@@ -180,6 +184,12 @@ private slots:
             << "openbox" << false << false << false << "older version";
         // GNOME lets the panel take the focus from the window the user works
         // in only for the launch the user asked for.
+        QTest::newRow("malformed startup id")
+            << "openbox" << false << false << false << "malformed startup id";
+        QTest::newRow("after an oversized request")
+            << "openbox" << false << false << false << "an oversized request";
+        QTest::newRow("after 1,100 idle connections")
+            << "openbox" << false << false << false << "idle connections";
         QTest::newRow("GNOME on X11, launched") << "x11" << false << false << false << "launched";
         QTest::newRow("GNOME on Wayland, launched")
             << "wayland" << false << false << false << "launched";
@@ -248,10 +258,39 @@ private slots:
             launch << "DESKTOP_STARTUP_ID=" + announceLaunch(cover);
         }
 
-        if (how == "older version") {
+        const QString socketPath = desktop->runtimeDirectory() + "/tessik-control.socket";
+        std::vector<std::unique_ptr<QLocalSocket>> clients;
+        if (how == "an oversized request" || how == "idle connections") {
+            // As in a desktop session; this test needs more itself.
+            const rlimit files{1024, 1024};
+            QVERIFY(prlimit(pid_t(first->processId()), RLIMIT_NOFILE, &files, nullptr) == 0);
+            rlimit own{};
+            QVERIFY(getrlimit(RLIMIT_NOFILE, &own) == 0 && own.rlim_max > 1200);
+            own.rlim_cur = own.rlim_max;
+            QVERIFY(setrlimit(RLIMIT_NOFILE, &own) == 0);
+            for (int i = 0; i < (how == "idle connections" ? 1100 : 1); ++i) {
+                clients.push_back(std::make_unique<QLocalSocket>());
+                clients.back()->connectToServer(socketPath);
+            }
+            if (how == "an oversized request") {
+                QVERIFY(clients[0]->waitForConnected(5000));
+                clients[0]->write(QByteArray(1 << 20, 'x'));
+            }
+            // Refused, or left idle for too long.
+            QTRY_VERIFY_WITH_TIMEOUT(std::all_of(clients.begin(), clients.end(),
+                                                 [](const auto& client) {
+                                                     return client->state() ==
+                                                            QLocalSocket::UnconnectedState;
+                                                 }),
+                                     20000);
+        }
+        if (how == "older version" || how == "malformed startup id") {
             QLocalSocket request;
-            request.connectToServer(desktop->runtimeDirectory() + "/tessik-control.socket");
+            request.connectToServer(socketPath);
             QVERIFY(request.waitForConnected(5000));
+            if (how == "malformed startup id")
+                request.write("tessik\x01\xff\xfe_TIME4294967295\n");
+            request.waitForBytesWritten(5000);
             request.disconnectFromServer();
         } else {
             QProcess* second = start(launch);
@@ -271,6 +310,17 @@ private slots:
         if (cover != None)
             QVERIFY(x11::isAbove(display, panel, cover));
         QCOMPARE(first->state(), QProcess::Running);
+        if (how == "malformed startup id") {
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0, remaining = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(display, panel, XInternAtom(display, "_NET_STARTUP_ID", False), 0,
+                               64, False, AnyPropertyType, &type, &format, &count, &remaining,
+                               &data);
+            XFree(data);
+            QCOMPARE(type, Atom(None));
+        }
         // The launcher's busy cursor ends with the launch.
         if (!launch.isEmpty())
             QTRY_VERIFY(startupMessages().contains("remove: ID=\"" +

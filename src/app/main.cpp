@@ -15,10 +15,18 @@
 #include <QStandardPaths>
 #include <QStatusBar>
 
-int main(int argc, char* argv[])
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// The program from its claim to be the one that runs to the end of its event
+// loop; returns the exit code. sensorClosed tells whether the sensor and its
+// library could be closed, which a look hanging inside the library prevents.
+// Everything built here is destroyed on return: the sensor first, then the
+// window (the settings, the notification), then the claim.
+int run(int& argc, char* argv[], const QByteArray& launchToken, bool& sensorClosed)
 {
-    prepareWindowSystem();
-    const QByteArray launchToken = SingleInstance::launchToken();
     QApplication app(argc, argv);
     // A second start brings the running program's panel forward instead of
     // opening the sensor again.
@@ -46,8 +54,25 @@ int main(int argc, char* argv[])
     if (*sensorSourceNote() != '\0')
         window.findChild<StartAtLoginAction*>()->setEnabled(false);
 
-    // Destroyed before the window when the event loop returns, which closes
-    // the sensor.
     DataProcessor dataProcessor(&window);
-    return app.exec();
+    const int code = app.exec();
+    sensorClosed = dataProcessor.closeSensor();
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    prepareWindowSystem();
+    const QByteArray launchToken = SingleInstance::launchToken();
+    bool sensorClosed = true;
+    const int code = run(argc, argv, launchToken, sensorClosed);
+    if (!sensorClosed) {
+        // A thread is still inside hidapi: static destructors must not run
+        // under it. What matters is done; the system releases the rest.
+        std::fflush(nullptr);
+        std::_Exit(code);
+    }
+    return code;
 }

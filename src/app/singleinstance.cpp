@@ -3,18 +3,41 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QThread>
 
+#include <algorithm>
+
 namespace {
 
-// A running program may be busy for a moment (opening the sensor blocks);
-// its socket still takes the connection, so this only covers a start that
-// races the first one between its lock and its socket.
+// A running program's socket takes the connection even while it is busy,
+// so this only covers a start that races the first one between its lock
+// and its socket.
 constexpr int answerWaitMs = 3000;
 
-// Launch tokens are a few dozen bytes; a longer line is cut here.
+// Launch tokens are a few dozen bytes; a longer request is refused.
 constexpr qint64 longestRequest = 4096;
+constexpr int longestToken = 512;
+// A later start sends its request as it connects.
+constexpr int requestWaitMs = 2000;
+// A new connection beyond these ends the oldest, so that no client can use
+// up the program's open files.
+constexpr int mostConnections = 16;
+constexpr int serverWatchMs = 1000;
+
+// What desktops make: printable ASCII. Anything else must not reach the
+// window's properties, which hold UTF-8.
+QByteArray plausibleToken(const QByteArray& token)
+{
+    const bool plausible =
+        token.size() <= longestToken &&
+        std::all_of(token.begin(), token.end(), [](char c) { return c >= 0x20 && c <= 0x7e; });
+    if (plausible)
+        return token;
+    qDebug() << "A later start sent a malformed launch token; the panel is shown without it";
+    return QByteArray();
+}
 
 } // namespace
 
@@ -26,10 +49,36 @@ SingleInstance::SingleInstance(const QString& directory, QObject* parent)
     // runs for weeks.
     lock.setStaleLockTime(0);
     server.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server.nextPendingConnection())
-            readRequest(socket);
+    connect(&server, &QLocalServer::newConnection, this, &SingleInstance::takeConnections);
+    serverWatch.setInterval(serverWatchMs);
+    // Closing removes the socket; its descriptor cannot be asked for then.
+    connect(&serverWatch, &QTimer::timeout, this, [this] {
+        if (!QFileInfo::exists(socketPath))
+            listen();
     });
+}
+
+void SingleInstance::listen()
+{
+    server.close();
+    // A killed program leaves its socket behind; the lock says that nobody
+    // listens there any more.
+    QLocalServer::removeServer(socketPath);
+    if (server.listen(socketPath))
+        serverWatch.start();
+    else
+        qDebug() << "Cannot listen for later starts on" << socketPath << ":"
+                 << server.errorString();
+}
+
+void SingleInstance::takeConnections()
+{
+    while (QLocalSocket* socket = server.nextPendingConnection()) {
+        if (connections.size() >= mostConnections)
+            endConnection(connections.first());
+        connections.append(socket);
+        readRequest(socket);
+    }
 }
 
 QByteArray SingleInstance::launchToken()
@@ -46,22 +95,36 @@ QByteArray SingleInstance::launchToken()
 
 void SingleInstance::readRequest(QLocalSocket* socket)
 {
+    // Reading stops there: a request that fills it is too long.
+    socket->setReadBufferSize(longestRequest);
     // A request ends with its line, or with the connection when an older
     // version sent none; either answers it, once.
     const auto answer = [this, socket] {
-        socket->disconnect(this);
         const QByteArray token = socket->readLine(longestRequest).trimmed();
-        socket->disconnectFromServer();
-        socket->deleteLater();
-        emit showRequested(token);
+        endConnection(socket);
+        emit showRequested(plausibleToken(token));
     };
-    connect(socket, &QLocalSocket::readyRead, this, [socket, answer] {
-        if (socket->canReadLine())
+    connect(socket, &QLocalSocket::readyRead, this, [socket, answer, this] {
+        if (socket->canReadLine()) {
             answer();
+        } else if (socket->bytesAvailable() >= longestRequest) {
+            qDebug() << "Refused a request of more than" << longestRequest << "bytes";
+            endConnection(socket);
+        }
     });
     connect(socket, &QLocalSocket::disconnected, this, answer);
+    QTimer::singleShot(requestWaitMs, socket, [this, socket] { endConnection(socket); });
     if (socket->canReadLine() || socket->state() != QLocalSocket::ConnectedState)
         answer();
+}
+
+void SingleInstance::endConnection(QLocalSocket* socket)
+{
+    if (!connections.removeOne(socket))
+        return;
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
 }
 
 SingleInstance::Claim SingleInstance::claim(const QByteArray& launchToken)
@@ -71,12 +134,7 @@ SingleInstance::Claim SingleInstance::claim(const QByteArray& launchToken)
     do {
         // QLockFile removes a lock whose process has died.
         if (lock.tryLock(0)) {
-            // A killed program leaves its socket behind; the lock says that
-            // nobody listens there any more.
-            QLocalServer::removeServer(socketPath);
-            if (!server.listen(socketPath))
-                qDebug() << "Cannot listen for later starts on" << socketPath << ":"
-                         << server.errorString();
+            listen();
             return Running;
         }
         if (lock.error() != QLockFile::LockFailedError) {

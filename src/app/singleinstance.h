@@ -3,10 +3,12 @@
 #define TESSIK_SINGLEINSTANCE_H
 
 #include <QByteArray>
+#include <QList>
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QLocalSocket;
 
@@ -16,7 +18,9 @@ class QLocalSocket;
 // running program to bring its panel forward, and ends. The request is the
 // later start's launch token on one line (the desktop's proof that the user
 // asked for it, without which focus-stealing prevention keeps the panel
-// back); an empty request, as older versions send, asks all the same.
+// back); an empty request, as older versions send, asks all the same. Any
+// local client may connect: requests, connections and the time they stay
+// open are bounded, and a token that no desktop makes is not passed on.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -51,12 +55,22 @@ signals:
 
 private:
     bool askRunningToShow(const QByteArray& launchToken);
+    void listen();
+    void takeConnections();
     void readRequest(QLocalSocket* socket);
+    // Closes a connection that has not been answered, without an answer.
+    void endConnection(QLocalSocket* socket);
 
     QString directory;
     QString socketPath;
     QLockFile lock;
     QLocalServer server;
+    // Open connections, oldest first.
+    QList<QLocalSocket*> connections;
+    // Qt closes the server when it fails to accept a connection, for
+    // instance out of open files; this listens again, also when the socket
+    // was deleted.
+    QTimer serverWatch;
 };
 
 #endif

@@ -13,6 +13,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -27,9 +29,10 @@ std::string environment(const char* name)
 
 fs::path userEntry()
 {
-    const std::string configHome = environment("XDG_CONFIG_HOME");
+    // A relative one is invalid and ignored.
+    const fs::path configHome = environment("XDG_CONFIG_HOME");
     const fs::path base =
-        configHome.empty() ? fs::path(environment("HOME")) / ".config" : fs::path(configHome);
+        configHome.is_absolute() ? configHome : fs::path(environment("HOME")) / ".config";
     return base / "autostart" / entryName;
 }
 
@@ -76,8 +79,12 @@ bool startsEntry(const fs::path& entry)
     return file.eof();
 }
 
-// The running program as one argument of an entry's Exec key: quoted, with
-// the characters that quoting does not cover escaped, and '%' doubled.
+// The running program as one argument of an entry's Exec key, in the form
+// that GLib and systemd's autostart generator both read back as it was:
+// quoted, with '"', '`' and '$' escaped for Exec and each escape escaped
+// again for the file, and '%' doubled. Empty for a path that no entry can
+// hold: a line break would end the key, and a backslash, which those two
+// unescape differently, would start another program or none.
 std::string execArgument()
 {
     std::error_code error;
@@ -89,10 +96,10 @@ std::string execArgument()
         path.resize(path.size() - replaced.size());
     std::string quoted = "\"";
     for (char c : path) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f || c == '\\')
+            return {};
         if (c == '"' || c == '`' || c == '$')
-            quoted += '\\';
-        else if (c == '\\')
-            quoted += "\\\\\\"; // escaped for Exec, then for the file
+            quoted += "\\\\"; // escaped for Exec, then that backslash for the file
         else if (c == '%')
             quoted += '%';
         quoted += c;
@@ -108,6 +115,10 @@ std::string failure(const char* what, const fs::path& path, int error)
 // Writes the user's entry whole, or leaves the one before in place.
 std::string writeUserEntry(const fs::path& entry, bool hidden)
 {
+    const std::string program = execArgument();
+    if (program.empty())
+        return "Cannot start at login a program whose path holds a line break, another "
+               "control character or a backslash";
     std::error_code error;
     fs::create_directories(entry.parent_path(), error);
     if (error)
@@ -127,8 +138,9 @@ std::string writeUserEntry(const fs::path& entry, bool hidden)
                  "Icon=tessik-control\n"
                  "Terminal=false\n"
                  "%s",
-                 execArgument().c_str(), platform::autostartOption, hidden ? "Hidden=true\n" : "");
-    const bool written = std::ferror(file) == 0;
+                 program.c_str(), platform::autostartOption, hidden ? "Hidden=true\n" : "");
+    // On disk before it takes the old entry's place, whatever happens next.
+    const bool written = std::fflush(file) == 0 && fsync(fileno(file)) == 0;
     const int writeError = errno;
     if (std::fclose(file) != 0 || !written) {
         fs::remove(draft, error);

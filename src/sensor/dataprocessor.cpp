@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 
@@ -22,15 +23,9 @@ DataProcessor::DataProcessor(MainWindow* window)
 {
     connect(this, &DataProcessor::sensorConnectionChanged, window,
             &MainWindow::showSensorConnection);
-    link->listDevices();
-    if (link->openDevice() != 0) {
-        qDebug() << "USB open error";
-        qDebug() << lostLine;
-        ticksUntilLook = ticksBetweenLooks;
-    } else {
-        // Where to hold it back should it give no reading.
-        openNode = link->listedPath();
-    }
+    startFirstLook();
+    // Counted down only once the first look has found no sensor.
+    ticksUntilLook = ticksBetweenLooks;
     // Connected only from its first good reading.
     emit sensorConnectionChanged(false);
     startPolling();
@@ -45,11 +40,43 @@ DataProcessor::DataProcessor(MainWindow* window)
 
 DataProcessor::~DataProcessor()
 {
-    // A look still running ends before the library does.
-    delete look;
-    link->closeDevice();
+    closeSensor();
     delete filter;
     delete link;
+}
+
+bool DataProcessor::closeSensor()
+{
+    if (!closed) {
+        closed = true;
+        pollTimer->stop();
+        // A look that hangs is never destroyed: its future would wait for it.
+        lookLeftBehind = !look->waitFor(std::chrono::milliseconds(lookWaitAtEndMs));
+        if (!lookLeftBehind) {
+            delete look;
+            look = nullptr;
+            link->closeDevice();
+        }
+    }
+    return !lookLeftBehind;
+}
+
+void DataProcessor::startFirstLook()
+{
+    // Run as it always was at start, with the whole listing and its log.
+    look->start([](SensorLink& finder) {
+        SensorLook::Outcome outcome;
+        finder.listDevices();
+        outcome.opened = finder.openDevice() == 0;
+        if (outcome.opened) {
+            // Where to hold it back should it give no reading.
+            outcome.path = finder.listedPath();
+        } else {
+            qDebug() << "USB open error";
+            qDebug() << lostLine;
+        }
+        return outcome;
+    });
 }
 
 void DataProcessor::startPolling()

@@ -15,16 +15,24 @@ class SensorLook;
 // Owns the sensor link and the 10 ms poll loop that drives the whole program:
 // every tick reads at most one sample, runs the motion detector on it, hands
 // the values to the main window and advances the window's alert hold counter.
-// A sensor that is missing or stops answering is looked for about once a
-// second, off the poll timer's thread, until it is back; one that opens but
-// gives no reading is tried again after 1, 2, 4 ... up to 30 s.
+// The sensor is opened off the poll timer's thread, at start and, when it is
+// missing or stops answering, about once a second until it is back; one that
+// opens but gives no reading is tried again after 1, 2, 4 ... up to 30 s.
 class DataProcessor : public QObject
 {
     Q_OBJECT
 
 public:
     explicit DataProcessor(MainWindow* window);
+    // Closes the sensor unless closeSensor did.
     ~DataProcessor() override;
+
+    // Stops polling and closes the sensor and then the library, once. A look
+    // still running is waited for lookWaitAtEndMs at most; returns false when
+    // it does not end in time. It is then left running inside the library,
+    // which stays open, and the process must end without running static
+    // destructors.
+    bool closeSensor();
 
     // Shown for a tick that produced no reading.
     static constexpr int noReading = 9999;
@@ -39,13 +47,16 @@ public:
     // Readings recorded after start, or after the sensor is found again,
     // before any is tested.
     static constexpr unsigned int warmUpSamples = 20;
+    // A look takes milliseconds unless the sensor hangs in it.
+    static constexpr int lookWaitAtEndMs = 300;
 
     // Set once the warm-up is over; cleared when a lost sensor is found again.
     static int warmedUp;
 
     int rawValue = noReading;
     SensorLink* link = nullptr;
-    // The look for a missing sensor, running or over but not yet taken.
+    // The look for the sensor, running or over but not yet taken; left
+    // undeleted by closeSensor when it hangs.
     SensorLook* look = nullptr;
     MainWindow* mainWindow = nullptr;
     QTimer* pollTimer = nullptr;
@@ -68,6 +79,9 @@ public:
     std::string failingNode;
     int failedAttempts = 0;
     int looksUntilRetry = 0;
+    // Set by closeSensor, the second when it left a look running.
+    bool closed = false;
+    bool lookLeftBehind = false;
 
     // Filters one reading, learns the baseline and raises an alert on motion;
     // returns the filtered value.
@@ -83,6 +97,8 @@ private slots:
     void pollUSB();
 
 private:
+    // The first look, which lists every device and opens the sensor.
+    void startFirstLook();
     void startPolling();
     // Closes a sensor that could not be read and starts looking for it.
     void loseSensor();

@@ -9,9 +9,14 @@ SensorLook::~SensorLook()
     finder.dropDevice();
 }
 
+void SensorLook::start(std::function<Outcome(SensorLink&)> steps)
+{
+    pending = std::async(std::launch::async, [this, steps] { return steps(finder); });
+}
+
 void SensorLook::start(const std::string& heldBack, bool retryDue)
 {
-    pending = std::async(std::launch::async, [this, heldBack, retryDue] {
+    start([heldBack, retryDue](SensorLink& finder) {
         Outcome outcome;
         outcome.path = finder.listedPath();
         const bool retry = !heldBack.empty() && outcome.path == heldBack;
@@ -32,6 +37,11 @@ void SensorLook::wait() const
 {
     if (started())
         pending.wait();
+}
+
+bool SensorLook::waitFor(std::chrono::milliseconds bound) const
+{
+    return !started() || pending.wait_for(bound) == std::future_status::ready;
 }
 
 SensorLook::Outcome SensorLook::take(SensorLink& link)

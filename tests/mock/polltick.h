@@ -21,6 +21,15 @@ inline void pollOnce(DataProcessor& processor)
     processor.look->wait();
 }
 
+// A DataProcessor as main builds it, once the first look that it starts is
+// over: the test scripts the fake only afterwards, and the first tick takes
+// the look's outcome.
+class StartedProcessor : public DataProcessor
+{
+public:
+    explicit StartedProcessor(MainWindow* window) : DataProcessor(window) { look->wait(); }
+};
+
 // A present sensor with nothing waiting, and a detector that has not warmed
 // up yet, as at program start.
 inline void startFreshSensor()

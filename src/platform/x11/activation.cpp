@@ -5,7 +5,6 @@
 #include "platform/x11/connection.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -16,13 +15,24 @@ namespace {
 using namespace x11;
 
 // The X server time of the user's request, which a startup id carries as
-// "_TIME<number>" at its end; 0 when it carries none.
-unsigned long launchTime(const std::string& startupId)
+// "_TIME<number>" at its end; 0 when it carries none that can be trusted.
+// Any local program can send an id: a time that is no 32-bit number or lies
+// ahead of the server's clock would let it take the focus at will.
+unsigned long launchTime(Display* display, const std::string& startupId)
 {
     const std::string::size_type mark = startupId.rfind("_TIME");
     if (mark == std::string::npos)
         return 0;
-    return std::strtoul(startupId.c_str() + mark + 5, nullptr, 10);
+    const std::string digits = startupId.substr(mark + 5);
+    if (digits.empty() || digits.size() > 10 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    const unsigned long long time = std::stoull(digits);
+    if (time > 0xffffffffULL)
+        return 0;
+    // Server times wrap around after 49 days.
+    const unsigned long ahead = (time - serverTime(display)) & 0xffffffffUL;
+    return ahead != 0 && ahead < 0x80000000UL ? 0 : static_cast<unsigned long>(time);
 }
 
 // A startup-notification message goes to the root window in pieces of 20
@@ -71,7 +81,7 @@ bool activateForLaunch(std::uintptr_t windowId, const char* startupId)
                     reinterpret_cast<const unsigned char*>(id.data()), static_cast<int>(id.size()));
     // Any other is asked with the time of the user's request, which is
     // newer than the focused window's last input.
-    const unsigned long time = launchTime(id);
+    const unsigned long time = launchTime(display.get(), id);
     if (time != 0) {
         XEvent request = clientMessage(display.get(), window, "_NET_ACTIVE_WINDOW", 32);
         // An application's request, at the launch's time.
