@@ -1,30 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages needed to build, run and test Tessik Control.
-# Safe to run again: packages already present are left alone.
+# Installs the Debian 12 packages of the groups given (build, run, test; see
+# scripts/packages.sh), by default all of them: what building, running and
+# testing Tessik Control needs. Safe to run again: packages already present
+# are left alone, and with nothing missing apt is not called at all.
+#
+#   bash scripts/install-deps.sh [build] [run] [test]
 set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/packages.sh
 
-packages=(
-    build-essential cmake pkg-config git
-    qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5multimedia5-plugins
-    libqcustomplot-dev libhidapi-dev
-    libx11-dev libxtst-dev libxi-dev
-    xvfb xauth x11-utils
-    g++-mingw-w64-x86-64
-    libbenchmark-dev
-    desktop-file-utils dpkg-dev file
-    wine wine64 # runs the Windows platform test; a 64-bit prefix needs no i386
-    lintian appstream man-db  # package checks: Debian's checker, AppStream, manual page
-    fonts-crosextra-carlito fonts-lato  # the panel's fonts (also in the package's Depends)
-    x11-xserver-utils trayer            # xrdb sets Xft.dpi; a tray for the balloon (tests)
-    libxrandr-dev  # the full-screen test asks RandR for the monitors
-    openbox trayer dunst dbus-daemon dbus-bin x11-xserver-utils  # real desktop parts the tests start
-    # Whole desktops the tests start: GNOME Shell (gjs runs its notification
-    # service, nautilus answers for the file manager, gnome-settings-daemon
-    # its media keys, gdbus and gsettings drive it) and weston, with XWayland.
-    gnome-shell gjs gnome-settings-daemon nautilus libglib2.0-bin weston xwayland
-    xterm  # the user's work that the Window Switch must hide and never type into (tests)
-    systemd  # its autostart generator reads the Start at Login entry back (tests)
-)
+groups=("$@")
+[ ${#groups[@]} -gt 0 ] || groups=(build run test)
+packages=()
+for group in "${groups[@]}"; do
+    case "$group" in
+        build) packages+=("${build_packages[@]}") ;;
+        run) packages+=("${run_packages[@]}") ;;
+        test) packages+=("${test_packages[@]}") ;;
+        *)
+            echo "usage: scripts/install-deps.sh [build] [run] [test]" >&2
+            exit 2
+            ;;
+    esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -32,7 +30,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
-    echo "All build packages are present."
+    echo "All packages of the groups ${groups[*]} are present."
     exit 0
 fi
 
@@ -41,6 +39,7 @@ if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"
 fi
 
-echo "Installing: ${missing[*]}"
+echo "Installing (${groups[*]}): ${missing[*]}"
 $SUDO apt-get update
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+# Through env: sudo would drop a variable set in front of it.
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"

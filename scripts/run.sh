@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts Tessik Control: the real
+# Installs what is missing for building and running (not the test packages),
+# builds the program and the demo only, and starts Tessik Control: the real
 # program when the sensor is plugged in, otherwise the demo, which plays a
 # recorded sensor. `--real` or `--demo` chooses. Sourced, this file only
 # defines choose_program.
@@ -26,8 +27,13 @@ run_main() {
     local choice
     choice="$(choose_program "$@")" || exit 2
     cd "$(dirname "${BASH_SOURCE[0]}")/.."
-    bash scripts/install-deps.sh
-    bash scripts/build.sh build
+    bash scripts/install-deps.sh build run
+    # A new build folder leaves out the tests and the benchmarks, which need
+    # the test packages; one that scripts/test.sh set up keeps them.
+    local configure=()
+    [ -f build/CMakeCache.txt ] || configure=(-DBUILD_TESTING=OFF -DTESSIK_BUILD_BENCH=OFF)
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "${configure[@]}"
+    cmake --build build -j "$(nproc)" --target tessik-control tessik-control-demo
     echo
     case "$choice" in
         real*)
