@@ -17,6 +17,7 @@ packages=(
     fonts-crosextra-carlito fonts-lato  # the panel's fonts (also in the package's Depends)
     x11-xserver-utils trayer            # xrdb sets Xft.dpi; a tray for the balloon (tests)
     libxrandr-dev  # the full-screen test asks RandR for the monitors
+    libxcb1-dev libqt5x11extras5-dev  # the lock test and the picture's raise use Qt's own X connection
     openbox trayer dunst dbus-daemon dbus-bin x11-xserver-utils  # real desktop parts the tests start
     # Whole desktops the tests start: GNOME Shell (gjs runs its notification
     # service, nautilus answers for the file manager, gnome-settings-daemon

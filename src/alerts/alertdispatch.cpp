@@ -4,12 +4,14 @@
 #include "alerts/popupgeometry.h"
 #include "alerts/sessionlock.h"
 #include "alerts/windowswitch.h"
+#include "app/constants.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
 #include "ui_mainwindow.h"
 
 #include <QDebug>
+#include <QLocalSocket>
 #include <QSound>
 #include <QTimerEvent>
 
@@ -17,6 +19,21 @@ namespace {
 
 constexpr char alertTitle[] = "Bralm Tessik";
 constexpr char alertText[] = "Motion Alert!";
+
+// Whether the PulseAudio server (or PipeWire's stand-in) takes connections:
+// the one PULSE_SERVER names, or the session's. A server reached otherwise
+// than through a local socket is taken to be there.
+bool soundServerAnswers()
+{
+    QString server = qEnvironmentVariable("PULSE_SERVER");
+    if (server.isEmpty())
+        server = "unix:" + qEnvironmentVariable("XDG_RUNTIME_DIR") + "/pulse/native";
+    if (!server.startsWith("unix:"))
+        return true;
+    QLocalSocket socket;
+    socket.connectToServer(server.mid(5));
+    return socket.waitForConnected(200);
+}
 
 } // namespace
 
@@ -44,10 +61,26 @@ void MainWindow::activateAlert(bool test)
             showPopupAlert(overFullScreen);
     }
     if (ui->SoundBox->isChecked())
-        alertSound->play();
+        playChime();
     // Starts (or restarts) the hold period, during which the detector raises
     // no further alert.
     alertHoldCount = 1;
+}
+
+void MainWindow::playChime()
+{
+    // Qt's sound connects to the sound server once, when the first sound is
+    // made, and never again after that failed: the chime is made only once
+    // a server answers. Started with the session, the program may come up
+    // before its sound server.
+    if (alertSound == nullptr) {
+        if (!soundServerAnswers()) {
+            qDebug() << "No sound server answers yet: the chime is not played";
+            return;
+        }
+        alertSound = new QSound(alertSoundPath);
+    }
+    alertSound->play();
 }
 
 void MainWindow::testActivateAlert()
@@ -58,8 +91,9 @@ void MainWindow::testActivateAlert()
 void MainWindow::showPopupAlert(bool overFullScreen)
 {
     // Over a full-screen program the popup would be in the way or out of
-    // sight: the desktop's notification server takes the alert.
-    if (overFullScreen) {
+    // sight: the desktop's notification server takes the alert, where it
+    // draws over full-screen programs.
+    if (overFullScreen && notifier->showsOverFullScreen()) {
         notifier->notify(alertTitle, alertText, popupVisibleMs(settings->popupDisplayTime));
         return;
     }
