@@ -32,6 +32,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -64,14 +65,15 @@ bool balloonShown()
 }
 
 // A notification server on a bus connection of its own that answers Notify
-// only when told, with ids 1, 2, ... in turn, or with an error.
+// only when told, with ids 1, 2, ... in turn, or with an error. It names
+// itself at once.
 class SlowNotificationServer : public QDBusVirtualObject
 {
 public:
     QList<QDBusMessage> waiting;
     QList<uint> closed;
 
-    SlowNotificationServer()
+    explicit SlowNotificationServer(const QString& name = "slow") : name(name)
     {
         connection.registerService("org.freedesktop.Notifications");
         connection.registerVirtualObject("/org/freedesktop/Notifications", this);
@@ -89,7 +91,9 @@ public:
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
     {
-        // The program calls Notify and CloseNotification only.
+        if (message.member() == "GetServerInformation")
+            return connection.send(message.createReply({name, "", "", "1.2"}));
+        // The program calls Notify and CloseNotification otherwise.
         if (message.member() == "CloseNotification")
             closed << message.arguments().value(0).toUInt();
         else
@@ -102,6 +106,7 @@ private:
     QDBusConnection connection =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, "slow notification server");
     uint lastId = 0;
+    QString name;
 };
 
 const QByteArray gnomeSession = qgetenv("TESSIK_GNOME_SESSION");
@@ -285,19 +290,29 @@ private slots:
     void fullScreenAlertRoad_data()
     {
         QTest::addColumn<bool>("tray");
-        QTest::addColumn<bool>("server");
+        QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("road");
-        QTest::newRow("tray and server") << true << true << "notification";
-        QTest::newRow("server only") << false << true << "notification";
-        QTest::newRow("tray only") << true << false << "balloon";
-        QTest::newRow("neither") << false << false << "popup";
+        QTest::newRow("tray and server") << true << "dunst"
+                                         << "notification";
+        QTest::newRow("server only") << false << "dunst"
+                                     << "notification";
+        QTest::newRow("tray only") << true << ""
+                                   << "balloon";
+        QTest::newRow("neither") << false << ""
+                                 << "popup";
+        // Cinnamon draws nothing over a full-screen window.
+        QTest::newRow("server named cinnamon") << true << "cinnamon"
+                                               << "popup";
     }
     void fullScreenAlertRoad()
     {
         QFETCH(bool, tray);
-        QFETCH(bool, server);
+        QFETCH(QString, server);
         QFETCH(QString, road);
-        setParts(tray, server);
+        setParts(tray, server == "dunst");
+        std::optional<SlowNotificationServer> standIn;
+        if (server == "cinnamon")
+            standIn.emplace(server);
         showPanel(1);
         if (tray)
             QTRY_VERIFY(!window->trayIcon->geometry().isEmpty()); // docked
@@ -333,8 +348,12 @@ private slots:
         QTest::qWait(200); // a late fallback would show up here
         QCOMPARE(balloonShown(), road == "balloon");
         QCOMPARE(window->popup->isVisible(), road == "popup");
-        if (road == "popup")
+        if (road == "popup") {
             QTRY_VERIFY(x11::isAbove(display, xid(window->popup), xid(&game)));
+            QVERIFY(clock.elapsed() < 2000);
+        }
+        if (standIn)
+            QVERIFY(standIn->waiting.isEmpty());
         if (road != "notification")
             return;
 
@@ -517,16 +536,19 @@ private slots:
     void windowSwitch_data()
     {
         QTest::addColumn<QString>("lock");
-        QTest::newRow("keyboard held by a screen locker") << "keyboard";
+        QTest::newRow("screen locker") << "i3lock";
         QTest::newRow("screen saver active") << "screen saver";
-        // Last: the file manager it opens would keep later windows from the
-        // keyboard.
+        // Last: the file manager they open would keep later windows from
+        // the keyboard.
+        QTest::newRow("keyboard held elsewhere, no lock") << "keyboard";
+        QTest::newRow("screen locker shown during the alert") << "i3lock later";
         QTest::newRow("unlocked") << "";
     }
     void windowSwitch()
     {
         QFETCH(QString, lock);
-        const bool locked = !lock.isEmpty();
+        const bool locked = lock == "i3lock" || lock == "screen saver";
+        const bool lockSeen = locked || lock == "i3lock later";
         setParts(false, false);
         showPanel(1 | 2); // popup and Window Switch
         window->settings->popupDisplayTime = 4;
@@ -539,6 +561,17 @@ private slots:
         Window work = None;
         QTRY_VERIFY((work = x11::clientOfProcess(display, terminal.processId())) != None);
         QTRY_COMPARE(x11::activeWindow(display), work);
+        QProcess locker;
+        locker.setProcessEnvironment(desktop.environment());
+        const QRgb lockerColour = 0x203040;
+        const auto startLocker = [&] {
+            locker.start("i3lock", {"-n", "-c", "203040"});
+            QTRY_COMPARE(desktop.screenshot().pixel(5, 5) & 0xffffff, lockerColour);
+        };
+        if (lock == "i3lock")
+            startLocker();
+        if (QTest::currentTestFailed())
+            return;
         const QImage before = desktop.screenshot();
         if (lock == "screen saver") {
             QDBusConnection::sessionBus().send(QDBusMessage::createSignal("/org/gnome/ScreenSaver",
@@ -562,10 +595,21 @@ private slots:
         // drawn while locked).
         for (int at : {1000, 3000}) {
             QTest::qWait(int(at - clock.elapsed()));
+            // A locker shown meanwhile covers the picture, whole.
+            QImage expected = before;
+            if (lock == "i3lock later" && at == 3000)
+                expected.fill(lockerColour);
             const double share =
-                changedShare(before, desktop.screenshot(), window->popup->geometry());
-            QVERIFY2(locked ? share < 0.05 : share > 0.5, qPrintable(QString::number(share)));
+                changedShare(expected, desktop.screenshot(), window->popup->geometry());
+            const bool unchanged = locked || expected != before;
+            QVERIFY2(unchanged ? share < 0.05 : share > 0.5, qPrintable(QString::number(share)));
+            if (lock == "i3lock later" && at == 1000)
+                startLocker();
+            if (QTest::currentTestFailed())
+                return;
         }
+        locker.kill();
+        locker.waitForFinished();
         XUngrabKeyboard(display, CurrentTime);
         XSync(display, False);
 
@@ -579,7 +623,7 @@ private slots:
         const bool fileManager = !opened.urls.isEmpty() ||
                                  desktop.notificationsSeen().count("member=ShowFolders") > asked;
         QCOMPARE(fileManager, !locked);
-        QCOMPARE(messages.messages().filter("Session locked").size(), locked ? 1 : 0);
+        QCOMPARE(messages.messages().filter("Session locked").size(), lockSeen ? 1 : 0);
         terminal.kill();
         terminal.waitForFinished();
         QCOMPARE(QFile(typed).size(), qint64(0));
