@@ -7,6 +7,7 @@
 // for the tests named on the command line and those that end in "OnGnome".
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
+#include "app/quitonsignals.h"
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
 #include "support/messagecapture.h"
@@ -31,8 +32,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <memory>
 #include <optional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -439,6 +443,63 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(server.closed, closedAtLast, 3000);
         if (closedAtLast != closedAtOnce)
             QVERIFY(clock.elapsed() >= answerMs + 1900); // its whole time
+    }
+
+    // Every way out withdraws the alert's notification: one on screen
+    // (dunst), or one still awaited, which the stand-in shows 300 ms into
+    // the program's end.
+    void wayOut_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("End Program, shown") << "End Program" << true;
+        QTest::newRow("panel closed, shown") << "close" << true;
+        QTest::newRow("SIGTERM, shown") << "SIGTERM" << true;
+        QTest::newRow("panel closed, awaited") << "close" << false;
+        QTest::newRow("SIGTERM, awaited") << "SIGTERM" << false;
+    }
+    void wayOut()
+    {
+        QFETCH(QString, way);
+        QFETCH(bool, shown);
+        setParts(false, shown);
+        std::optional<SlowNotificationServer> standIn;
+        if (!shown)
+            standIn.emplace();
+        showPanel(1);
+        QWidget game;
+        game.showFullScreen();
+        QTRY_VERIFY(platform::foregroundIsFullScreen());
+        QuitOnSignals quitOnSignals;
+        const int closes = desktop.notificationsSeen().count("member=CloseNotification");
+        const int replies = desktop.notificationsSeen().count("uint32 ");
+
+        window->activateAlert(false);
+        if (standIn)
+            QTRY_COMPARE(standIn->waiting.size(), 1);
+        else // the server's answer carries the id
+            QTRY_VERIFY(desktop.notificationsSeen().count("uint32 ") > replies);
+        QTest::qWait(100);
+        QTimer::singleShot(0, [&] {
+            if (way == "End Program")
+                window->ui->EndProgramButton->click();
+            else if (way == "close")
+                window->close();
+            else
+                kill(getpid(), SIGTERM);
+        });
+        if (standIn)
+            QTimer::singleShot(300, [&] { standIn->answer(false); });
+        QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(QApplication::exec(), 0);
+        qInfo("the event loop ended after %lld ms", clock.elapsed());
+        if (standIn)
+            QTRY_COMPARE(standIn->closed, QList<uint>{1});
+        else
+            QTRY_COMPARE(desktop.notificationsSeen().count("member=CloseNotification"), closes + 1);
+        QVERIFY(clock.elapsed() < 2000);
     }
 
     // GNOME Shell holds back banners of normal urgency while a full-screen

@@ -77,8 +77,8 @@ void sendPendingRequests(xcb_connection_t* connection);
 // Makes SIGTERM, SIGINT and SIGHUP, which ask the program to end, write a
 // byte each to the returned descriptor instead of ending the process at
 // once, so that the program can end as its Quit does; -1 where there are
-// no such signals. stopRoutingQuitSignals gives them their usual effect
-// back.
+// no such signals; the reader need not read them. stopRoutingQuitSignals
+// gives them their usual effect back.
 int routeQuitSignals();
 void stopRoutingQuitSignals();
 

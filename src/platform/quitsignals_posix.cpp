@@ -39,6 +39,10 @@ int routeQuitSignals()
     if (ends[0] < 0 &&
         socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0)
         return -1;
+    // Signals an earlier reader left unread are old news.
+    char old[16];
+    while (read(ends[1], old, sizeof old) > 0) {
+    }
     struct sigaction action = {};
     action.sa_handler = writeSignal;
     sigemptyset(&action.sa_mask);
