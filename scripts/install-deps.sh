@@ -23,6 +23,8 @@ packages=(
     # service, nautilus answers for the file manager, gnome-settings-daemon
     # its media keys, gdbus and gsettings drive it) and weston, with XWayland.
     gnome-shell gjs gnome-settings-daemon nautilus libglib2.0-bin weston xwayland
+    i3lock  # a screen locker that says nothing on D-Bus (tests)
+    pipewire pipewire-pulse wireplumber pulseaudio-utils  # a sound server started late, recorded by parec (tests)
     xterm  # the user's work that the Window Switch must hide and never type into (tests)
 )
 

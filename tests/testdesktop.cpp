@@ -502,6 +502,21 @@ private slots:
         QVERIFY(clock.elapsed() < 2000);
     }
 
+    // A login start can come before the sound server: the chime sounds
+    // from the first alert after the server is up.
+    void chimeOnceTheSoundServerRuns()
+    {
+        setParts(false, false);
+        showPanel(0);
+        window->ui->SoundBox->setChecked(true);
+        window->activateAlert(true);
+        QVERIFY(desktop.startSoundServer());
+        QTest::qWait(1000);
+        QCOMPARE(desktop.loudestSoundRecorded(), 0);
+        window->activateAlert(true);
+        QTRY_VERIFY_WITH_TIMEOUT(desktop.loudestSoundRecorded() > 1000, 5000);
+    }
+
     // GNOME Shell holds back banners of normal urgency while a full-screen
     // program is in front, and keeps critical ones until they are closed.
     void criticalAlertOverFullScreenOnGnome()
