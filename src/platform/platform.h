@@ -62,8 +62,8 @@ struct Monitor
 
 // True while an X11 screen locker that says nothing on D-Bus (i3lock,
 // slock, xsecurelock, xscreensaver) is up: another program holds the
-// keyboard grab, and above every window the window manager manages lies an
-// unmanaged window covering one of the given monitors whole. A grab alone
+// keyboard grab, and the topmost window on screen is an unmanaged one
+// covering one of the given monitors whole. A grab alone
 // (a menu open elsewhere, a full-screen game or virtual machine) is no
 // lock. Asks through the given connection, the program's own; false
 // without one, or where there is no such thing.

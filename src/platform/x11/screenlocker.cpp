@@ -50,9 +50,10 @@ bool coversAMonitor(const xcb_get_geometry_reply_t& box, const std::vector<Monit
     return false;
 }
 
-// Going down from the top of the stacking order, an unmanaged window that
-// covers a monitor comes before any managed one. Smaller unmanaged windows
-// (menus, notifications, the alert picture) are looked through.
+// The topmost window on screen is unmanaged and covers a monitor. Only the
+// top counts: window managers keep unmanaged windows of the screen's size
+// at the bottom too (mutter's guard window), and what is on top of a
+// locker is not locked out.
 bool unmanagedCoverOnTop(xcb_connection_t* connection, xcb_window_t root,
                          const std::vector<Monitor>& monitors)
 {
@@ -71,8 +72,7 @@ bool unmanagedCoverOnTop(xcb_connection_t* connection, xcb_window_t root,
             return false;
         const Reply<xcb_get_geometry_reply_t> box(
             xcb_get_geometry_reply(connection, xcb_get_geometry(connection, children[i]), nullptr));
-        if (box && coversAMonitor(*box, monitors))
-            return true;
+        return box && coversAMonitor(*box, monitors);
     }
     return false;
 }
