@@ -11,7 +11,6 @@
 #include "ui_mainwindow.h"
 
 #include <QDebug>
-#include <QLocalSocket>
 #include <QSound>
 #include <QTimerEvent>
 
@@ -19,21 +18,6 @@ namespace {
 
 constexpr char alertTitle[] = "Bralm Tessik";
 constexpr char alertText[] = "Motion Alert!";
-
-// Whether the PulseAudio server (or PipeWire's stand-in) takes connections:
-// the one PULSE_SERVER names, or the session's. A server reached otherwise
-// than through a local socket is taken to be there.
-bool soundServerAnswers()
-{
-    QString server = qEnvironmentVariable("PULSE_SERVER");
-    if (server.isEmpty())
-        server = "unix:" + qEnvironmentVariable("XDG_RUNTIME_DIR") + "/pulse/native";
-    if (!server.startsWith("unix:"))
-        return true;
-    QLocalSocket socket;
-    socket.connectToServer(server.mid(5));
-    return socket.waitForConnected(200);
-}
 
 } // namespace
 
@@ -74,7 +58,7 @@ void MainWindow::playChime()
     // a server answers. Started with the session, the program may come up
     // before its sound server.
     if (alertSound == nullptr) {
-        if (!soundServerAnswers()) {
+        if (!platform::soundServerAnswers()) {
             qDebug() << "No sound server answers yet: the chime is not played";
             return;
         }

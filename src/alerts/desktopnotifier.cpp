@@ -11,6 +11,7 @@
 #include <QDBusPendingReply>
 #include <QDBusServiceWatcher>
 #include <QDebug>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <limits>

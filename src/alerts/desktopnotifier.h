@@ -2,13 +2,13 @@
 #ifndef TESSIK_DESKTOPNOTIFIER_H
 #define TESSIK_DESKTOPNOTIFIER_H
 
-#include <QEventLoop>
 #include <QImage>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 class QDBusPendingCallWatcher;
+class QEventLoop;
 
 // Hands alerts to the session's notification server
 // (org.freedesktop.Notifications on the session bus). They are critical, the
@@ -61,6 +61,8 @@ private:
     int unanswered = 0;
     // Runs while withdrawAll waits for them.
     QEventLoop* ending = nullptr;
+    // Something was withdrawn meanwhile: the bus must have it before the
+    // program ends.
     bool closedWhileEnding = false;
     // The call of the latest alert while it waits for its answer.
     QDBusPendingCallWatcher* awaited = nullptr;

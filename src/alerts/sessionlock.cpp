@@ -141,7 +141,8 @@ QString SessionLock::reason() const
     if (lockedHint)
         return QStringLiteral("logind says the session is locked");
     // The program's own connection: its own menus' grabs are no lock.
-    if (platform::screenLockerShown(QX11Info::connection(), monitors()))
+    const auto connection = QX11Info::isPlatformX11() ? QX11Info::connection() : nullptr;
+    if (platform::screenLockerShown(connection, monitors()))
         return QStringLiteral("a screen locker holds the keyboard and covers the screen");
     return QString();
 }

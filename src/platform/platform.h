@@ -82,6 +82,12 @@ void sendPendingRequests(xcb_connection_t* connection);
 int routeQuitSignals();
 void stopRoutingQuitSignals();
 
+// Whether the sound server takes connections: on Linux the PulseAudio
+// server (or PipeWire's stand-in) that PULSE_SERVER names, or else the
+// session's; one reached otherwise than through a local socket is taken
+// to be there. Always true on Windows.
+bool soundServerAnswers();
+
 // What hideUserWindows achieved.
 struct SwitchOutcome
 {

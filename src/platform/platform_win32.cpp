@@ -41,6 +41,12 @@ bool screenLockerShown(xcb_connection_t*, const std::vector<Monitor>&)
 
 void sendPendingRequests(xcb_connection_t*) {}
 
+// Windows' own sound service is always there.
+bool soundServerAnswers()
+{
+    return true;
+}
+
 // A console's Ctrl+C and a session's end reach a Windows program otherwise.
 int routeQuitSignals()
 {
