@@ -118,6 +118,9 @@ DesktopNotifier::~DesktopNotifier()
 
 void DesktopNotifier::notify(const QString& summary, const QString& body, int visibleMs)
 {
+    // An alert raised while the program ends would outlive it.
+    if (ending != nullptr)
+        return;
     NotificationImage image;
     image.width = icon.width();
     image.height = icon.height();
