@@ -13,6 +13,7 @@ build_packages=(
     libqcustomplot-dev               # the live plot on the Advanced tab
     libhidapi-dev                    # the sensor, through hidraw
     libx11-dev libxrandr-dev         # the X11 layer: the window manager's hints, the monitors
+    libxcb1-dev libqt5x11extras5-dev # the lock test and the picture's raise use Qt's own X connection
     dpkg-dev file                    # cpack -G DEB: dpkg-shlibdeps works out the Depends
 )
 
@@ -36,6 +37,9 @@ test_packages=(
     # notification server, private buses.
     openbox trayer dunst dbus-daemon dbus-bin
     systemd  # its autostart generator reads the Start at Login entry back
+    i3lock   # a screen locker that says nothing on D-Bus
+    # A sound server started late, recorded by parec.
+    pipewire pipewire-pulse wireplumber pulseaudio-utils
 
     # Whole desktops the tests start: GNOME Shell (gjs runs its notification
     # service, nautilus answers for the file manager, gnome-settings-daemon

@@ -127,20 +127,22 @@ private slots:
         QTest::addColumn<bool>("testButton");
         QTest::addColumn<int>("boxes");
         QTest::addColumn<int>("holdBefore");
-        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("lock");
         QTest::addColumn<bool>("popupShown");
         QTest::addColumn<bool>("folderOpened");
         QTest::addColumn<int>("holdAfter");
         const int all = Popup | Sound | Switch;
-        QTest::newRow("detection") << true << false << all << 0 << false << true << true << 1;
-        QTest::newRow("alerts off") << false << false << all << 0 << false << false << false << 0;
-        QTest::newRow("alerts off, test")
-            << false << true << all << 0 << false << true << true << 1;
-        QTest::newRow("no boxes") << true << false << 0 << 0 << false << false << false << 1;
+        QTest::newRow("detection") << true << false << all << 0 << "" << true << true << 1;
+        QTest::newRow("alerts off") << false << false << all << 0 << "" << false << false << 0;
+        QTest::newRow("alerts off, test") << false << true << all << 0 << "" << true << true << 1;
+        QTest::newRow("no boxes") << true << false << 0 << 0 << "" << false << false << 1;
         QTest::newRow("test during hold")
-            << true << true << int(Popup) << 57 << false << true << false << 1;
-        // A screen locker holds the keyboard: only the chime may sound.
-        QTest::newRow("locked") << true << false << all << 0 << true << false << false << 1;
+            << true << true << int(Popup) << 57 << "" << true << false << 1;
+        // Another program holds the keyboard (a menu, a game): no lock.
+        QTest::newRow("keyboard held") << true << false << all << 0 << "grab" << true << true << 1;
+        // A screen locker holds it and covers the screen: only the chime
+        // may sound.
+        QTest::newRow("locked") << true << false << all << 0 << "locker" << false << false << 1;
     }
     void dispatch()
     {
@@ -148,7 +150,8 @@ private slots:
         QFETCH(bool, testButton);
         QFETCH(int, boxes);
         QFETCH(int, holdBefore);
-        QFETCH(bool, locked);
+        QFETCH(QString, lock);
+        const bool locked = lock == "locker";
         QFETCH(bool, popupShown);
         QFETCH(bool, folderOpened);
         QFETCH(int, holdAfter);
@@ -156,10 +159,19 @@ private slots:
         setBoxes(boxes);
         window->alertHoldCount = holdBefore;
         Display* locker = keys->display();
-        if (locked)
+        if (!lock.isEmpty())
             QCOMPARE(XGrabKeyboard(locker, DefaultRootWindow(locker), False, GrabModeAsync,
                                    GrabModeAsync, CurrentTime),
                      GrabSuccess);
+        XSetWindowAttributes unmanaged;
+        unmanaged.override_redirect = True;
+        const Window cover = XCreateWindow(
+            locker, DefaultRootWindow(locker), 0, 0, DisplayWidth(locker, DefaultScreen(locker)),
+            DisplayHeight(locker, DefaultScreen(locker)), 0, CopyFromParent, InputOnly,
+            CopyFromParent, CWOverrideRedirect, &unmanaged);
+        if (locked)
+            XMapRaised(locker, cover);
+        XSync(locker, False);
 
         MessageCapture messages;
         if (testButton)
@@ -167,6 +179,7 @@ private slots:
         else
             window->activateAlert(false);
         XUngrabKeyboard(locker, CurrentTime);
+        XDestroyWindow(locker, cover);
 
         QCOMPARE(popup()->isVisible(), popupShown);
         QCOMPARE(window->popupTimer.isActive(), popupShown);

@@ -7,6 +7,7 @@
 // for the tests named on the command line and those that end in "OnGnome".
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
+#include "app/quitonsignals.h"
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
 #include "support/messagecapture.h"
@@ -31,7 +32,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <memory>
+#include <optional>
+
+#include <unistd.h>
 
 namespace {
 
@@ -65,14 +70,14 @@ bool balloonShown()
 
 // A notification server on a bus connection of its own that answers Notify
 // only when told, with the id of the notification replaced or else ids 1, 2,
-// ... in turn, or with an error.
+// ... in turn, or with an error. It names itself at once.
 class SlowNotificationServer : public QDBusVirtualObject
 {
 public:
     QList<QDBusMessage> waiting;
     QList<uint> closed;
 
-    SlowNotificationServer()
+    explicit SlowNotificationServer(const QString& name = "slow") : name(name)
     {
         connection.registerService("org.freedesktop.Notifications");
         connection.registerVirtualObject("/org/freedesktop/Notifications", this);
@@ -92,7 +97,9 @@ public:
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
     {
-        // The program calls Notify and CloseNotification only.
+        if (message.member() == "GetServerInformation")
+            return connection.send(message.createReply({name, "", "", "1.2"}));
+        // The program calls Notify and CloseNotification otherwise.
         if (message.member() == "CloseNotification")
             closed << message.arguments().value(0).toUInt();
         else
@@ -105,6 +112,7 @@ private:
     QDBusConnection connection =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, "slow notification server");
     uint lastId = 0;
+    QString name;
 };
 
 const QByteArray gnomeSession = qgetenv("TESSIK_GNOME_SESSION");
@@ -215,7 +223,12 @@ private slots:
         QVERIFY(desktop.watchNotifications());
     }
 
-    void cleanup() { window.reset(); }
+    void cleanup()
+    {
+        window.reset();
+        // A failed test may have left the keyboard held.
+        XUngrabKeyboard(display, CurrentTime);
+    }
 
     void init()
     {
@@ -288,19 +301,29 @@ private slots:
     void fullScreenAlertRoad_data()
     {
         QTest::addColumn<bool>("tray");
-        QTest::addColumn<bool>("server");
+        QTest::addColumn<QString>("server");
         QTest::addColumn<QString>("road");
-        QTest::newRow("tray and server") << true << true << "notification";
-        QTest::newRow("server only") << false << true << "notification";
-        QTest::newRow("tray only") << true << false << "balloon";
-        QTest::newRow("neither") << false << false << "popup";
+        QTest::newRow("tray and server") << true << "dunst"
+                                         << "notification";
+        QTest::newRow("server only") << false << "dunst"
+                                     << "notification";
+        QTest::newRow("tray only") << true << ""
+                                   << "balloon";
+        QTest::newRow("neither") << false << ""
+                                 << "popup";
+        // Cinnamon draws nothing over a full-screen window.
+        QTest::newRow("server named cinnamon") << true << "cinnamon"
+                                               << "popup";
     }
     void fullScreenAlertRoad()
     {
         QFETCH(bool, tray);
-        QFETCH(bool, server);
+        QFETCH(QString, server);
         QFETCH(QString, road);
-        setParts(tray, server);
+        setParts(tray, server == "dunst");
+        std::optional<SlowNotificationServer> standIn;
+        if (server == "cinnamon")
+            standIn.emplace(server);
         showPanel(1);
         if (tray)
             QTRY_VERIFY(!window->trayIcon->geometry().isEmpty()); // docked
@@ -336,8 +359,12 @@ private slots:
         QTest::qWait(200); // a late fallback would show up here
         QCOMPARE(balloonShown(), road == "balloon");
         QCOMPARE(window->popup->isVisible(), road == "popup");
-        if (road == "popup")
+        if (road == "popup") {
             QTRY_VERIFY(x11::isAbove(display, xid(window->popup), xid(&game)));
+            QVERIFY(clock.elapsed() < 2000);
+        }
+        if (standIn)
+            QVERIFY(standIn->waiting.isEmpty());
         if (road != "notification")
             return;
 
@@ -441,6 +468,80 @@ private slots:
             QVERIFY(clock.elapsed() >= answerMs + 1900); // its whole time
     }
 
+    // Every way out withdraws the alert's notification: one on screen
+    // (dunst), or one still awaited, which the stand-in shows 300 ms into
+    // the program's end.
+    void wayOut_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("End Program, shown") << "End Program" << true;
+        QTest::newRow("panel closed, shown") << "close" << true;
+        QTest::newRow("SIGTERM, shown") << "SIGTERM" << true;
+        QTest::newRow("panel closed, awaited") << "close" << false;
+        QTest::newRow("SIGTERM, awaited") << "SIGTERM" << false;
+    }
+    void wayOut()
+    {
+        QFETCH(QString, way);
+        QFETCH(bool, shown);
+        setParts(false, shown);
+        std::optional<SlowNotificationServer> standIn;
+        if (!shown)
+            standIn.emplace();
+        showPanel(1);
+        // Long enough that only the program's end withdraws it.
+        window->settings->popupDisplayTime = 10;
+        QWidget game;
+        game.showFullScreen();
+        QTRY_VERIFY(platform::foregroundIsFullScreen());
+        QuitOnSignals quitOnSignals;
+        const int closes = desktop.notificationsSeen().count("member=CloseNotification");
+        const int replies = desktop.notificationsSeen().count("uint32 ");
+
+        window->activateAlert(false);
+        if (standIn)
+            QTRY_COMPARE(standIn->waiting.size(), 1);
+        else // the server's answer carries the id
+            QTRY_VERIFY(desktop.notificationsSeen().count("uint32 ") > replies);
+        QTest::qWait(100);
+        QTimer::singleShot(0, [&] {
+            if (way == "End Program")
+                window->ui->EndProgramButton->click();
+            else if (way == "close")
+                window->close();
+            else
+                kill(getpid(), SIGTERM);
+        });
+        if (standIn)
+            QTimer::singleShot(300, [&] { standIn->answer(false); });
+        QTimer::singleShot(10000, [] { QCoreApplication::exit(1); });
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(QApplication::exec(), 0);
+        qInfo("the event loop ended after %lld ms", clock.elapsed());
+        if (standIn)
+            QTRY_COMPARE(standIn->closed, QList<uint>{1});
+        else
+            QTRY_COMPARE(desktop.notificationsSeen().count("member=CloseNotification"), closes + 1);
+        QVERIFY(clock.elapsed() < 2000);
+    }
+
+    // A login start can come before the sound server: the chime sounds
+    // from the first alert after the server is up.
+    void chimeOnceTheSoundServerRuns()
+    {
+        setParts(false, false);
+        showPanel(0);
+        window->ui->SoundBox->setChecked(true);
+        window->activateAlert(true);
+        QVERIFY(desktop.startSoundServer());
+        QTest::qWait(1000);
+        QCOMPARE(desktop.loudestSoundRecorded(), 0);
+        window->activateAlert(true);
+        QTRY_VERIFY_WITH_TIMEOUT(desktop.loudestSoundRecorded() > 1000, 5000);
+    }
+
     // GNOME Shell holds back banners of normal urgency while a full-screen
     // program is in front, and keeps critical ones until they are closed.
     void criticalAlertOverFullScreenOnGnome()
@@ -536,16 +637,25 @@ private slots:
     void windowSwitch_data()
     {
         QTest::addColumn<QString>("lock");
-        QTest::newRow("keyboard held by a screen locker") << "keyboard";
-        QTest::newRow("screen saver active") << "screen saver";
+        QTest::newRow("screen locker") << "i3lock";
+        QTest::newRow("screen saver active") << "gnome";
+        QTest::newRow("Cinnamon's screen saver active") << "cinnamon";
+        QTest::newRow("keyboard held elsewhere, no lock") << "keyboard";
+        QTest::newRow("screen locker shown during the alert") << "i3lock later";
+        // Last: the file manager it opens would keep later windows from the
+        // keyboard.
         QTest::newRow("unlocked") << "";
     }
     void windowSwitch()
     {
         QFETCH(QString, lock);
-        const bool locked = !lock.isEmpty();
+        const bool locked = lock == "i3lock" || lock == "gnome" || lock == "cinnamon";
+        const bool lockSeen = locked || lock == "i3lock later";
+        // One file manager only: it would keep later windows from the
+        // keyboard. The picture alone tells a grab from a lock.
+        const bool switches = lock.isEmpty();
         setParts(false, false);
-        showPanel(1 | 2); // popup and Window Switch
+        showPanel(switches || locked ? 1 | 2 : 1); // popup, Window Switch
         window->settings->popupDisplayTime = 4;
         // Every key typed into the terminal would end up in the file.
         const QString typed = configHome.path() + "/typed";
@@ -556,12 +666,23 @@ private slots:
         Window work = None;
         QTRY_VERIFY((work = x11::clientOfProcess(display, terminal.processId())) != None);
         QTRY_COMPARE(x11::activeWindow(display), work);
+        QProcess locker;
+        locker.setProcessEnvironment(desktop.environment());
+        const QRgb lockerColour = 0x203040;
+        const auto startLocker = [&] {
+            locker.start("i3lock", {"-n", "-c", "203040"});
+            QTRY_COMPARE(desktop.screenshot().pixel(5, 5) & 0xffffff, lockerColour);
+        };
+        if (lock == "i3lock")
+            startLocker();
+        if (QTest::currentTestFailed())
+            return;
         const QImage before = desktop.screenshot();
-        if (lock == "screen saver") {
-            QDBusConnection::sessionBus().send(QDBusMessage::createSignal("/org/gnome/ScreenSaver",
-                                                                          "org.gnome.ScreenSaver",
-                                                                          "ActiveChanged")
-                                               << true);
+        if (lock == "gnome" || lock == "cinnamon") {
+            const QString name = "org." + lock + ".ScreenSaver";
+            QDBusConnection::sessionBus().send(
+                QDBusMessage::createSignal("/org/" + lock + "/ScreenSaver", name, "ActiveChanged")
+                << true);
             QTest::qWait(300); // the program learns it in the background
         }
         if (lock == "keyboard")
@@ -578,10 +699,24 @@ private slots:
         // drawn while locked).
         for (int at : {1000, 3000}) {
             QTest::qWait(int(at - clock.elapsed()));
+            // A locker shown meanwhile covers the picture, whole, which
+            // has gone instead of fighting it for the top.
+            QImage expected = before;
+            if (lock == "i3lock later" && at == 3000) {
+                expected.fill(lockerColour);
+                QVERIFY(!x11::isViewable(display, xid(window->popup)));
+            }
             const double share =
-                changedShare(before, desktop.screenshot(), window->popup->geometry());
-            QVERIFY2(locked ? share < 0.05 : share > 0.5, qPrintable(QString::number(share)));
+                changedShare(expected, desktop.screenshot(), window->popup->geometry());
+            const bool unchanged = locked || expected != before;
+            QVERIFY2(unchanged ? share < 0.05 : share > 0.5, qPrintable(QString::number(share)));
+            if (lock == "i3lock later" && at == 1000)
+                startLocker();
+            if (QTest::currentTestFailed())
+                return;
         }
+        locker.kill();
+        locker.waitForFinished();
         XUngrabKeyboard(display, CurrentTime);
         XSync(display, False);
 
@@ -591,10 +726,10 @@ private slots:
         const bool hidden = !x11::isViewable(display, work) ||
                             std::count(state.begin(), state.end(),
                                        XInternAtom(display, "_NET_WM_STATE_HIDDEN", False)) > 0;
-        QCOMPARE(hidden, !locked);
+        QCOMPARE(hidden, switches);
         const QList<QUrl> home{QUrl::fromLocalFile(QDir::homePath())};
-        QCOMPARE(opened.urls, locked ? QList<QUrl>() : home);
-        QCOMPARE(messages.messages().filter("Session locked").size(), locked ? 1 : 0);
+        QCOMPARE(opened.urls, switches ? home : QList<QUrl>());
+        QCOMPARE(messages.messages().filter("Session locked").size(), lockSeen ? 1 : 0);
         terminal.kill();
         terminal.waitForFinished();
         QCOMPARE(QFile(typed).size(), qint64(0));

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Starts the real tessik-control on the X server and ends it the way a
-// desktop would: a close request to its window.
+// Starts the real tessik-control on the X server and ends it the ways a
+// desktop does: a close request to its window, or SIGTERM.
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -69,8 +69,16 @@ class TestProgramExit : public QObject
     Q_OBJECT
 
 private slots:
-    void closeRequestEndsTheProgramWithStatusZero()
+    void endsWithStatusZero_data()
     {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("close request") << "close";
+        // A session's end, or kill.
+        QTest::newRow("SIGTERM") << "SIGTERM";
+    }
+    void endsWithStatusZero()
+    {
+        QFETCH(QString, way);
         Display* display = XOpenDisplay(nullptr);
         if (!display)
             QSKIP("needs an X server");
@@ -97,7 +105,10 @@ private slots:
         const QByteArray mapped = maps.readAll();
         QVERIFY2(!mapped.contains("_mesa") && !mapped.contains("_dri"), "a GL driver was loaded");
 
-        requestClose(display, window);
+        if (way == "close")
+            requestClose(display, window);
+        else
+            program.terminate();
         QVERIFY(program.waitForFinished(10000));
         XCloseDisplay(display);
 

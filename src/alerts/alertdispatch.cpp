@@ -4,6 +4,7 @@
 #include "alerts/popupgeometry.h"
 #include "alerts/sessionlock.h"
 #include "alerts/windowswitch.h"
+#include "app/constants.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
 #include "settings/settingskeeper.h"
@@ -44,10 +45,26 @@ void MainWindow::activateAlert(bool test)
             showPopupAlert(overFullScreen);
     }
     if (ui->SoundBox->isChecked())
-        alertSound->play();
+        playChime();
     // Starts (or restarts) the hold period, during which the detector raises
     // no further alert.
     alertHoldCount = 1;
+}
+
+void MainWindow::playChime()
+{
+    // Qt's sound connects to the sound server once, when the first sound is
+    // made, and never again after that failed: the chime is made only once
+    // a server answers. Started with the session, the program may come up
+    // before its sound server.
+    if (alertSound == nullptr) {
+        if (!platform::soundServerAnswers()) {
+            qDebug() << "No sound server answers yet: the chime is not played";
+            return;
+        }
+        alertSound = new QSound(alertSoundPath);
+    }
+    alertSound->play();
 }
 
 void MainWindow::testActivateAlert()
@@ -58,8 +75,9 @@ void MainWindow::testActivateAlert()
 void MainWindow::showPopupAlert(bool overFullScreen)
 {
     // Over a full-screen program the popup would be in the way or out of
-    // sight: the desktop's notification server takes the alert.
-    if (overFullScreen) {
+    // sight: the desktop's notification server takes the alert, where it
+    // draws over full-screen programs.
+    if (overFullScreen && notifier->showsOverFullScreen()) {
         notifier->notify(alertTitle, alertText, popupVisibleMs(settings->popupDisplayTime));
         return;
     }

@@ -9,7 +9,12 @@
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QDebug>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <limits>
 
 namespace {
 
@@ -47,9 +52,11 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, NotificationImage
 // A server being started by the bus needs a moment; one that has not
 // answered by then will not help this alert, which goes elsewhere.
 constexpr int answerTimeoutMs = 3000;
-// A busy server may still show the notification later; until this long its
-// answer is awaited, so that the late notification can be withdrawn.
-constexpr int lateAnswerMs = 60000;
+// A busy server may still show the notification later, however late: its
+// answer is awaited for good, so that the notification can be withdrawn.
+constexpr int lateAnswerMs = std::numeric_limits<int>::max();
+// How long the program's end waits for answers, and then for the bus.
+constexpr int endingWaitMs = 1500;
 // The urgency levels of org.freedesktop.Notifications: 0 low, 1 normal, 2 critical.
 constexpr uchar critical = 2;
 
@@ -69,6 +76,39 @@ DesktopNotifier::DesktopNotifier(const QImage& icon, QObject* parent)
     connect(&answerTimer, &QTimer::timeout, this,
             [this] { giveUp(QString("no answer within %1 ms").arg(answerTimeoutMs)); });
     connect(&withdrawalTimer, &QTimer::timeout, this, &DesktopNotifier::withdraw);
+    // Learnt ahead, so that an alert never waits for it.
+    auto* watcher = new QDBusServiceWatcher(service, QDBusConnection::sessionBus(),
+                                            QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString&, const QString&, const QString& owner) {
+                serverName.clear();
+                if (!owner.isEmpty())
+                    askServerName();
+            });
+    askServerName();
+}
+
+void DesktopNotifier::askServerName()
+{
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(service, path, service, "GetServerInformation");
+    // Only a server that runs: asking must not start one.
+    call.setAutoStartService(false);
+    auto* watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusPendingReply<QString> reply = *w;
+        if (reply.isValid())
+            serverName = reply.value();
+    });
+}
+
+bool DesktopNotifier::showsOverFullScreen() const
+{
+    // Cinnamon stops drawing its notifications while a window is full
+    // screen; an unmanaged window is drawn there.
+    return serverName != QLatin1String("cinnamon");
 }
 
 DesktopNotifier::~DesktopNotifier()
@@ -78,6 +118,9 @@ DesktopNotifier::~DesktopNotifier()
 
 void DesktopNotifier::notify(const QString& summary, const QString& body, int visibleMs)
 {
+    // An alert raised while the program ends would outlive it.
+    if (ending != nullptr)
+        return;
     NotificationImage image;
     image.width = icon.width();
     image.height = icon.height();
@@ -101,6 +144,7 @@ void DesktopNotifier::notify(const QString& summary, const QString& body, int vi
         giveUp(pending.error().message());
         return;
     }
+    ++unanswered;
     awaited = new QDBusPendingCallWatcher(pending, this);
     connect(awaited, &QDBusPendingCallWatcher::finished, this,
             [this, visibleMs](QDBusPendingCallWatcher* w) { answered(w, visibleMs); });
@@ -111,6 +155,8 @@ void DesktopNotifier::answered(QDBusPendingCallWatcher* call, int visibleMs)
 {
     const QDBusPendingReply<unsigned int> reply = *call;
     call->deleteLater();
+    if (--unanswered == 0 && ending != nullptr)
+        ending->quit();
     if (call != awaited) {
         // Refused, or a newer alert took its place. The one on screen is
         // what a newer alert replaces, so it stays.
@@ -130,7 +176,31 @@ void DesktopNotifier::answered(QDBusPendingCallWatcher* call, int visibleMs)
     if (shownId != reply.value())
         withdraw();
     shownId = lastId = reply.value();
-    withdrawalTimer.start(visibleMs);
+    if (ending == nullptr)
+        withdrawalTimer.start(visibleMs);
+}
+
+void DesktopNotifier::withdrawAll()
+{
+    answerTimer.stop();
+    withdrawalTimer.stop();
+    QEventLoop loop;
+    ending = &loop;
+    // Answers that come meanwhile are withdrawn as they come.
+    if (unanswered > 0) {
+        QTimer::singleShot(endingWaitMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    withdraw();
+    ending = nullptr;
+    awaited = nullptr;
+    // The bus answers a question only after it has read what was sent
+    // before it.
+    if (closedWhileEnding) {
+        const QDBusMessage question = QDBusMessage::createMethodCall(
+            "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetId");
+        QDBusConnection::sessionBus().call(question, QDBus::Block, endingWaitMs);
+    }
 }
 
 void DesktopNotifier::giveUp(const QString& reason)
@@ -139,7 +209,9 @@ void DesktopNotifier::giveUp(const QString& reason)
     awaited = nullptr;
     answerTimer.stop();
     withdraw();
-    emit refused();
+    // Nothing is shown any more once the program ends.
+    if (ending == nullptr)
+        emit refused();
 }
 
 void DesktopNotifier::withdraw()
@@ -157,4 +229,5 @@ void DesktopNotifier::close(unsigned int id)
     // Nothing waits for the answer: a notification already gone is an error
     // that changes nothing.
     QDBusConnection::sessionBus().send(call);
+    closedWhileEnding = closedWhileEnding || ending != nullptr;
 }

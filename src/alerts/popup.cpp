@@ -2,17 +2,20 @@
 // The notification popup: the alert picture in a frameless, always-on-top
 // window whose opacity, size and corner follow the panel's controls.
 #include "alerts/popupgeometry.h"
+#include "alerts/sessionlock.h"
 #include "app/constants.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
 #include "ui_mainwindow.h"
 
 #include <QBasicTimer>
+#include <QDebug>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QRegion>
 #include <QScreen>
+#include <QX11Info>
 
 namespace {
 
@@ -40,13 +43,14 @@ constexpr Qt::WindowFlags popupFlags = alertFlags | Qt::X11BypassWindowManagerHi
 // An unmanaged window is stacked only by its own requests: windows mapped
 // later without a window manager, other unmanaged windows, and frames that a
 // window manager raises to the very top cover it. While shown, the popup
-// goes back on top a few times a second. Qt would send the request only with
-// its next exchange with the X server, which may not come while nobody
-// touches the program's windows.
+// goes back on top a few times a second, through the program's own
+// connection, which Qt would send only with its next exchange with the X
+// server. A screen locker that appears meanwhile is left on top: the popup
+// is hidden.
 class KeepOnTop : public QObject
 {
 public:
-    explicit KeepOnTop(QWidget* popup) : QObject(popup), popup(popup)
+    KeepOnTop(QWidget* popup, const SessionLock* lock) : QObject(popup), popup(popup), lock(lock)
     {
         popup->installEventFilter(this);
     }
@@ -60,10 +64,21 @@ protected:
             timer.stop();
         return false;
     }
-    void timerEvent(QTimerEvent*) override { platform::raiseWindow(popup->winId()); }
+    void timerEvent(QTimerEvent*) override
+    {
+        const QString locked = lock->reason();
+        if (!locked.isEmpty()) {
+            qDebug().noquote() << "Session locked (" + locked + "): the alert picture is hidden";
+            popup->close();
+            return;
+        }
+        popup->raise();
+        platform::sendPendingRequests(QX11Info::connection());
+    }
 
 private:
     QWidget* popup;
+    const SessionLock* lock;
     QBasicTimer timer;
 };
 
@@ -86,7 +101,7 @@ void MainWindow::setupPopup()
         platform::windowManagerName() == "Weston WM" ? alertFlags : popupFlags;
     popup->setWindowFlags(flags);
     if (flags & Qt::X11BypassWindowManagerHint)
-        new KeepOnTop(popup);
+        new KeepOnTop(popup, sessionLock);
 }
 
 void MainWindow::setPopupOpacity(int value)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/appstyle.h"
 #include "app/mainwindow.h"
+#include "app/quitonsignals.h"
 #include "app/sensorsource.h"
 #include "app/singleinstance.h"
 #include "app/startatloginaction.h"
@@ -40,6 +41,8 @@ int run(int& argc, char* argv[], const QByteArray& launchToken, bool& sensorClos
     QApplication::setQuitLockEnabled(true);
 
     MainWindow window;
+    // A session's end or a kill ends the program as Quit does.
+    QuitOnSignals quitOnSignals;
     QObject::connect(&instance, &SingleInstance::showRequested, &window, &MainWindow::bringForward);
     platform::reportSessionLimits();
     // Started by the session at login: into the tray, not over the desktop.

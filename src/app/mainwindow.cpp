@@ -15,8 +15,6 @@
 #include <QMouseEvent>
 #include <QSound>
 
-#include <cstdlib>
-
 namespace {
 
 // The platform layer's diagnostics join the program's own debug output.
@@ -41,14 +39,16 @@ MainWindow::MainWindow(QWidget* parent)
     trayIcon->setVisible(true);
 
     alertHoldCount = 0;
-    alertSound = new QSound(alertSoundPath);
     settings = new SettingsKeeper;
+    sessionLock = new SessionLock(this);
     popup = new QWidget;
     setupPopup();
     notifier = new DesktopNotifier(QImage(trayIconPath), this);
     connect(notifier, &DesktopNotifier::refused, this, &MainWindow::alertWithoutNotificationServer);
+    // Every way out (Quit, End Program, closing the panel, a signal) ends
+    // the event loop: no notification may outlive the program.
+    connect(qApp, &QCoreApplication::aboutToQuit, notifier, &DesktopNotifier::withdrawAll);
     windowSwitch = new WindowSwitch(this);
-    sessionLock = new SessionLock(this);
     platform::setDiagnosticSink(forwardToDebug);
 
     // Nothing has been edited yet.
@@ -113,9 +113,7 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent*)
 {
-    // Closing the panel by any means ends the program at once; the system
-    // releases the sensor.
+    // Closing the panel by any means ends the program, as Quit does.
     trayIcon->hide();
     QCoreApplication::quit();
-    std::exit(0);
 }

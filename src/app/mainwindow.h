@@ -45,6 +45,7 @@ public:
     QWidget* popup = nullptr;
     // Runs while a popup alert is up; its expiry hides the popup.
     QBasicTimer popupTimer;
+    // Made at the first chime that a sound server can play.
     QSound* alertSound = nullptr;
 
     // Hold time between alerts, in seconds.
@@ -110,6 +111,7 @@ private:
     // balloon, or the popup when there is no tray either.
     void alertWithoutNotificationServer();
     void showPopupForItsTime();
+    void playChime();
     void setupPlot();
     // Whether anyone can see the plot right now.
     bool plotIsSeen() const;

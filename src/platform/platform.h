@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The few desktop services that Qt does not offer: asking whether a
-// full-screen program is in front or another program holds the keyboard,
-// and hiding the user's windows. Plain C++ without Qt; one implementation
+// full-screen program is in front or a screen locker is up, and hiding
+// the user's windows. Plain C++ without Qt; one implementation
 // file per windowing system (X11 on Linux, user32 on Windows), chosen by the
 // build.
 #ifndef TESSIK_PLATFORM_H
@@ -9,6 +9,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// The X server connection of the xcb library.
+struct xcb_connection_t;
 
 namespace platform {
 
@@ -47,14 +51,42 @@ std::string windowManagerName();
 // caller's own activation is then all there is.
 bool activateForLaunch(std::uintptr_t window, const char* startupId);
 
-// True while another program holds the keyboard grab, as every X11 screen
-// locker does. False when none does or when that cannot be found out.
-bool keyboardGrabbedElsewhere();
+// A monitor's place on the screen, in pixels.
+struct Monitor
+{
+    long x = 0;
+    long y = 0;
+    long width = 0;
+    long height = 0;
+};
 
-// Puts a top-level window of this program above all others at once, also
-// where the program's own connection to the window system would hold the
-// request back until its next event.
-void raiseWindow(unsigned long window);
+// True while an X11 screen locker that says nothing on D-Bus (i3lock,
+// slock, xsecurelock, xscreensaver) is up: another program holds the
+// keyboard grab, and the topmost window on screen is an unmanaged one
+// covering one of the given monitors whole. A grab alone
+// (a menu open elsewhere, a full-screen game or virtual machine) is no
+// lock. Asks through the given connection, the program's own; false
+// without one, or where there is no such thing.
+bool screenLockerShown(xcb_connection_t* connection, const std::vector<Monitor>& monitors);
+
+// Sends the requests waiting on the given connection at once, where the
+// program's toolkit would hold them back until its next exchange with the
+// X server.
+void sendPendingRequests(xcb_connection_t* connection);
+
+// Makes SIGTERM, SIGINT and SIGHUP, which ask the program to end, write a
+// byte each to the returned descriptor instead of ending the process at
+// once, so that the program can end as its Quit does; -1 where there are
+// no such signals; the reader need not read them. stopRoutingQuitSignals
+// gives them their usual effect back.
+int routeQuitSignals();
+void stopRoutingQuitSignals();
+
+// Whether the sound server takes connections: on Linux the PulseAudio
+// server (or PipeWire's stand-in) that PULSE_SERVER names, or else the
+// session's; one reached otherwise than through a local socket is taken
+// to be there. Always true on Windows.
+bool soundServerAnswers();
 
 // What hideUserWindows achieved.
 struct SwitchOutcome

@@ -34,16 +34,26 @@ bool activateForLaunch(std::uintptr_t, const char*)
 
 // A locked session runs on a desktop of its own, where injected keys and
 // this program's windows never arrive.
-bool keyboardGrabbedElsewhere()
+bool screenLockerShown(xcb_connection_t*, const std::vector<Monitor>&)
 {
     return false;
 }
 
-void raiseWindow(unsigned long window)
+void sendPendingRequests(xcb_connection_t*) {}
+
+// Windows' own sound service is always there.
+bool soundServerAnswers()
 {
-    SetWindowPos(reinterpret_cast<HWND>(static_cast<ULONG_PTR>(window)), HWND_TOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return true;
 }
+
+// A console's Ctrl+C and a session's end reach a Windows program otherwise.
+int routeQuitSignals()
+{
+    return -1;
+}
+
+void stopRoutingQuitSignals() {}
 
 SwitchOutcome hideUserWindows()
 {

@@ -4,6 +4,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusReply>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,7 +15,9 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -129,7 +132,8 @@ PrivateDesktop::PrivateDesktop()
 
 PrivateDesktop::~PrivateDesktop()
 {
-    for (Process* process : {&busMonitor, &notificationServer})
+    for (Process* process : {&soundRecorder, &soundServer, &sessionManager, &mediaServer,
+                             &busMonitor, &notificationServer})
         stop(*process);
     stopDesktop();
     for (Process* process : {&tray, &windowManager, &xServer})
@@ -145,6 +149,8 @@ QProcessEnvironment PrivateDesktop::environment() const
     environment.insert("HOME", home.path());
     environment.insert("XDG_RUNTIME_DIR", runtimeDirectory());
     environment.insert("XDG_CONFIG_HOME", home.path() + "/config");
+    // Sound reaches this desktop's server, if it has one, and no other.
+    environment.insert("PULSE_SERVER", "unix:" + runtimeDirectory() + "/pulse/native");
     // GTK's accessibility bridge would look for a bus of its own.
     environment.insert("NO_AT_BRIDGE", "1");
     environment.remove("WAYLAND_DISPLAY");
@@ -301,6 +307,35 @@ bool PrivateDesktop::waitForNotificationServer(bool present)
     }
     QDBusConnection::disconnectFromBus("privatedesktop");
     return reached;
+}
+
+bool PrivateDesktop::startSoundServer()
+{
+    mediaServer = spawn({"pipewire"}, "pipewire", Output::Log);
+    sessionManager = spawn({"wireplumber"}, "pipewire", Output::Log);
+    soundServer = spawn({"pipewire-pulse"}, "pipewire", Output::Log);
+    QDeadlineTimer deadline(10000);
+    while (!run({"pactl", "info"}) && !deadline.hasExpired())
+        QThread::msleep(100);
+    if (!run({"pactl", "load-module", "module-null-sink", "sink_name=alert"}))
+        return false;
+    // The session manager makes it the default once it has seen it.
+    while (!run({"pactl", "set-default-sink", "alert"}) && !deadline.hasExpired())
+        QThread::msleep(100);
+    soundRecorder =
+        spawn({"parec", "--device", "alert.monitor", "--raw", "--format=s16le"}, "parec");
+    return soundRecorder && !deadline.hasExpired();
+}
+
+int PrivateDesktop::loudestSoundRecorded()
+{
+    recorded += soundRecorder->readAllStandardOutput();
+    int loudest = 0;
+    for (int i = 0; i + 1 < recorded.size(); i += 2) {
+        const qint16 sample = qint16(quint8(recorded[i]) | quint8(recorded[i + 1]) << 8);
+        loudest = std::max(loudest, std::abs(int(sample)));
+    }
+    return loudest;
 }
 
 bool PrivateDesktop::startNotificationServer()

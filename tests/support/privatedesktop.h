@@ -25,9 +25,9 @@ enum class Session
 // its own id: a private X server (Xvfb), and on request openbox with its
 // own rc.xml (Super+D shows the desktop), an XEmbed tray (trayer), and a
 // private session bus on which nothing can be started, with dunst as the
-// notification server and dbus-monitor watching the notifications.
-// Instead of openbox it can run a whole desktop: GNOME Shell (on the X
-// server, or headless on Wayland with XWayland) or weston with XWayland.
+// notification server and dbus-monitor watching the notifications, and
+// PipeWire as the sound server. Instead of openbox it can run a whole desktop: GNOME Shell (on the
+// X server, or headless on Wayland with XWayland) or weston with XWayland.
 class PrivateDesktop
 {
 public:
@@ -57,6 +57,12 @@ public:
     // These two need the QCoreApplication: they watch the server's bus name.
     bool startNotificationServer();
     void stopNotificationServer();
+    // PipeWire's PulseAudio server on the bus and runtime directory of this
+    // desktop (startBus() first), with a null sink as its only output,
+    // which parec records from then on.
+    bool startSoundServer();
+    // The loudest sample recorded so far, 0 to 32767.
+    int loudestSoundRecorded();
     // Watches the notifications.
     bool watchNotifications();
     // What dbus-monitor has seen so far: the server's calls, signals and
@@ -127,6 +133,11 @@ private:
     Process shell;
     Process notificationServer;
     Process busMonitor;
+    Process mediaServer;
+    Process sessionManager;
+    Process soundServer;
+    Process soundRecorder;
+    QByteArray recorded;
 };
 
 #endif

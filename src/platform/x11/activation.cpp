@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Bringing this program's windows forward: for a launch the user asked
-// for, and the alert picture's own raise.
+// Bringing this program's window forward for a launch the user asked for.
 #include "platform/platform.h"
 #include "platform/x11/connection.h"
 
@@ -93,16 +92,6 @@ bool activateForLaunch(std::uintptr_t windowId, const char* startupId)
     // The launch has ended: the launcher stops its busy cursor.
     sendStartupMessage(display.get(), window, "remove: ID=" + quoted(id));
     return time != 0 && !trap.failed();
-}
-
-void raiseWindow(unsigned long window)
-{
-    const DisplayConnection display = openDisplay("raise");
-    if (!display)
-        return;
-    // The window may have closed a moment ago.
-    ErrorTrap trap(display.get());
-    XRaiseWindow(display.get(), window);
 }
 
 } // namespace platform
