@@ -47,6 +47,18 @@ std::string windowManagerName();
 // caller's own activation is then all there is.
 bool activateForLaunch(std::uintptr_t window, const char* startupId);
 
+// Brings the given window forward for a request the user has just made,
+// such as a click on the tray icon: the window manager is asked with the
+// X server's current time, which is newer than the user's last input in any
+// other window. False when that cannot be done; the caller's own activation
+// is then all there is.
+bool activateAtUserRequest(std::uintptr_t window);
+
+// A startup id for a launch the user asks for now, in the form launchers
+// give (name-pid_TIME<X server time>), for a start that the desktop gave
+// none; empty where there is no such system.
+std::string startupIdNow(const char* name);
+
 // True while another program holds the keyboard grab, as every X11 screen
 // locker does. False when none does or when that cannot be found out.
 bool keyboardGrabbedElsewhere();

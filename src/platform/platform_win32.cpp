@@ -32,6 +32,16 @@ bool activateForLaunch(std::uintptr_t, const char*)
     return false;
 }
 
+bool activateAtUserRequest(std::uintptr_t)
+{
+    return false;
+}
+
+std::string startupIdNow(const char*)
+{
+    return std::string();
+}
+
 // A locked session runs on a desktop of its own, where injected keys and
 // this program's windows never arrive.
 bool keyboardGrabbedElsewhere()
