@@ -4,7 +4,9 @@
 // trayer as the tray, dunst as the notification server, dbus-monitor
 // watching what reaches it, and xterm as the user's work. With
 // TESSIK_GNOME_SESSION set to x11 or wayland it starts GNOME Shell instead,
-// for the tests named on the command line and those that end in "OnGnome".
+// for the tests named on the command line and those that end in "OnGnome";
+// with TESSIK_KWIN set, KDE's KWin, with stand-ins for Plasma's tray and
+// file manager.
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "platform/platform.h"
@@ -12,6 +14,7 @@
 #include "support/messagecapture.h"
 #include "support/openedurls.h"
 #include "support/privatedesktop.h"
+#include "support/statusnotifiertray.h"
 #include "support/x11properties.h"
 #include "ui_mainwindow.h"
 
@@ -25,9 +28,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cmath>
@@ -104,7 +107,47 @@ private:
     uint lastId = 0;
 };
 
+// Stands in for Plasma's file manager on a bus connection of its own: it
+// answers ShowFolders with a window of its own (a terminal), which the
+// window manager activates as it maps.
+class StandInFileManager : public QDBusVirtualObject
+{
+public:
+    QProcess window;
+
+    explicit StandInFileManager(const QProcessEnvironment& environment)
+    {
+        window.setProcessEnvironment(environment);
+        connection.registerService("org.freedesktop.FileManager1");
+        connection.registerVirtualObject("/org/freedesktop/FileManager1", this);
+    }
+    ~StandInFileManager() override
+    {
+        close();
+        QDBusConnection::disconnectFromBus(connection.name());
+    }
+    void close()
+    {
+        window.kill();
+        window.waitForFinished();
+    }
+
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
+    {
+        if (window.state() == QProcess::NotRunning)
+            window.start("xterm", {"-T", "Home", "-geometry", "60x20+900+100"});
+        connection.send(message.createReply());
+        return true;
+    }
+
+private:
+    QDBusConnection connection =
+        QDBusConnection::connectToBus(QDBusConnection::SessionBus, "stand-in file manager");
+};
+
 const QByteArray gnomeSession = qgetenv("TESSIK_GNOME_SESSION");
+const bool kwin = qEnvironmentVariableIsSet("TESSIK_KWIN");
 
 } // namespace
 
@@ -126,6 +169,9 @@ private:
     int step = 4;
     // Folders handed to the desktop's default program for them.
     OpenedUrls opened;
+    // Plasma's parts under KWin.
+    std::unique_ptr<StatusNotifierTray> plasmaTray;
+    std::unique_ptr<StandInFileManager> plasmaFiles;
 
     void setParts(bool tray, bool server)
     {
@@ -139,8 +185,9 @@ private:
             desktop.stopNotificationServer();
         trayRuns = tray;
         serverRuns = server;
-        // Qt learns of a tray coming or going through the X server.
-        QTRY_COMPARE(QSystemTrayIcon::isSystemTrayAvailable(), tray);
+        // Qt learns of a tray coming or going through the X server; Plasma's
+        // stays.
+        QTRY_COMPARE(QSystemTrayIcon::isSystemTrayAvailable(), tray || plasmaTray);
     }
 
     void showPanel(int boxes)
@@ -210,9 +257,19 @@ private slots:
         // Windows may close between a listing and a query.
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         QVERIFY(desktop.watchNotifications());
+        if (kwin) {
+            plasmaTray = std::make_unique<StatusNotifierTray>();
+            QVERIFY(plasmaTray->isRunning());
+            plasmaFiles = std::make_unique<StandInFileManager>(desktop.environment());
+        }
     }
 
-    void cleanup() { window.reset(); }
+    void cleanup()
+    {
+        window.reset();
+        if (plasmaFiles)
+            plasmaFiles->close();
+    }
 
     void init()
     {
@@ -233,26 +290,34 @@ private slots:
         QTest::addColumn<bool>("tray");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("way");
+        // The cover is another program's window that the user has just
+        // typed into, which focus-stealing prevention protects.
+        QTest::addColumn<bool>("typedElsewhere");
         QTest::newRow("tray, only covered, Settings entry") << true << ""
-                                                            << "settings";
+                                                            << "settings" << false;
         QTest::newRow("tray, OK, Settings entry") << true << "OkButton"
-                                                  << "settings";
+                                                  << "settings" << false;
         QTest::newRow("tray, Cancel, icon click") << true << "CancelButton"
-                                                  << "icon";
+                                                  << "icon" << false;
+        QTest::newRow("tray, only covered, icon click after typing elsewhere") << true << ""
+                                                                               << "icon" << true;
         QTest::newRow("no tray, OK, started again") << false << "OkButton"
-                                                    << "start";
+                                                    << "start" << false;
         QTest::newRow("no tray, Cancel, started again") << false << "CancelButton"
-                                                        << "start";
+                                                        << "start" << false;
     }
     void panelComesBack()
     {
         QFETCH(bool, tray);
         QFETCH(QString, button);
         QFETCH(QString, way);
+        QFETCH(bool, typedElsewhere);
         setParts(tray, false);
+        const int icons = plasmaTray ? plasmaTray->items().size() : 0;
         showPanel(0);
         QWidget cover;
         cover.setGeometry(0, 0, 1200, 900);
+        QProcess work;
 
         const Window panel = xid(window.get());
         // Without a button the panel stays where it is, under the cover.
@@ -268,18 +333,39 @@ private slots:
                 QVERIFY(std::find(listed.begin(), listed.end(), panel) != listed.end());
             }
         }
-        cover.show();
-        QTRY_COMPARE(x11::activeWindow(display), xid(&cover));
+        Window covering = xid(&cover);
+        if (typedElsewhere) {
+            work.setProcessEnvironment(desktop.environment());
+            work.start("xterm", {"-geometry", "200x70+0+0"});
+            QTRY_VERIFY((covering = x11::clientOfProcess(display, work.processId())) != None);
+        } else {
+            cover.show();
+        }
+        QTRY_COMPARE(x11::activeWindow(display), covering);
+        if (typedElsewhere) {
+            const unsigned long typed = x11::serverTime(display, covering);
+            XChangeProperty(display, covering, XInternAtom(display, "_NET_WM_USER_TIME", False),
+                            XA_CARDINAL, 32, PropModeReplace,
+                            reinterpret_cast<const unsigned char*>(&typed), 1);
+            XSync(display, False);
+        }
 
-        if (way == "settings")
+        if (way == "settings") {
             window->settingsAction->trigger();
-        else if (way == "icon")
+        } else if (way == "icon" && plasmaTray) {
+            // Plasma's tray passes the click on over the bus.
+            QTRY_VERIFY(plasmaTray->items().size() > icons);
+            plasmaTray->clickLast();
+        } else if (way == "icon") {
             emit window->trayIcon->activated(QSystemTrayIcon::Trigger);
-        else
+        } else {
             window->showPanel(); // what a later start asks for
+        }
         QTRY_COMPARE(x11::activeWindow(display), panel);
-        QVERIFY(x11::isAbove(display, panel, xid(&cover)));
+        QVERIFY(x11::isAbove(display, panel, covering));
         QVERIFY(!window->isMinimized());
+        work.kill();
+        work.waitForFinished();
     }
 
     void fullScreenAlertRoad_data()
@@ -464,9 +550,9 @@ private slots:
         QVERIFY(attributes.override_redirect);
         const auto listed = x11::clients(display);
         QVERIFY(std::find(listed.begin(), listed.end(), popup) == listed.end());
-        // The switch's show-desktop request reached openbox, which hid the
-        // panel.
-        QTRY_VERIFY(!x11::isViewable(display, xid(window.get())));
+        // The switch leaves the program's own panel alone.
+        QTest::qWait(200);
+        QVERIFY(x11::isViewable(display, xid(window.get())));
 
         // Where, how large and how opaque the panel's controls say.
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
@@ -507,25 +593,26 @@ private slots:
             QTest::qWait(100);
         }
         QTRY_VERIFY(!x11::isViewable(display, popup));
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Super_L), True, CurrentTime);
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_d), True, CurrentTime);
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_d), False, CurrentTime);
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Super_L), False, CurrentTime);
-        XFlush(display);
     }
 
     void windowSwitch_data()
     {
         QTest::addColumn<QString>("lock");
-        QTest::newRow("keyboard held by a screen locker") << "keyboard";
-        QTest::newRow("screen saver active") << "screen saver";
+        // Through KWin's scripting, as in a Plasma Wayland session.
+        QTest::addColumn<bool>("kwinScript");
+        QTest::newRow("keyboard held by a screen locker") << "keyboard" << false;
+        QTest::newRow("screen saver active") << "screen saver" << false;
+        QTest::newRow("unlocked, through KWin's script") << "" << true;
         // Last: the file manager it opens would keep later windows from the
         // keyboard.
-        QTest::newRow("unlocked") << "";
+        QTest::newRow("unlocked") << "" << false;
     }
     void windowSwitch()
     {
         QFETCH(QString, lock);
+        QFETCH(bool, kwinScript);
+        if (kwinScript && !kwin)
+            QSKIP("needs KWin (TESSIK_KWIN)");
         const bool locked = !lock.isEmpty();
         setParts(false, false);
         showPanel(1 | 2); // popup and Window Switch
@@ -557,7 +644,10 @@ private slots:
         MessageCapture messages;
         QElapsedTimer clock;
         clock.start();
+        if (kwinScript)
+            qputenv("XDG_SESSION_TYPE", "wayland");
         window->activateAlert(false);
+        qputenv("XDG_SESSION_TYPE", "x11");
         // The picture stays on screen, drawn, for its time (and nothing is
         // drawn while locked).
         for (int at : {1000, 3000}) {
@@ -579,6 +669,12 @@ private slots:
         const bool fileManager = !opened.urls.isEmpty() ||
                                  desktop.notificationsSeen().count("member=ShowFolders") > asked;
         QCOMPARE(fileManager, !locked);
+        // Still hidden while the file manager's window is open, which KWin
+        // activated as it mapped.
+        if (plasmaFiles) {
+            const Window files = x11::clientOfProcess(display, plasmaFiles->window.processId());
+            QCOMPARE(files != None && x11::isViewable(display, files), !locked);
+        }
         QCOMPARE(messages.messages().filter("Session locked").size(), locked ? 1 : 0);
         terminal.kill();
         terminal.waitForFinished();
@@ -595,11 +691,12 @@ int main(int argc, char* argv[])
     const bool started =
         gnomeSession == "wayland"
             ? desktop.startGnomeShell(Session::Wayland)
-            : desktop.startX() &&
-                  (gnomeSession == "x11" ? desktop.startGnomeShell(Session::X11)
-                                         : desktop.startWindowManager() && desktop.startBus());
+            : desktop.startX() && (gnomeSession == "x11" ? desktop.startGnomeShell(Session::X11)
+                                   : kwin                ? desktop.startKWin()
+                                          : desktop.startWindowManager() && desktop.startBus());
     if (!started) {
-        qWarning("cannot start the private desktop (Xvfb, a window manager or GNOME, the buses)");
+        qWarning("cannot start the private desktop (Xvfb, a window manager, GNOME or KWin, the "
+                 "buses)");
         return 1;
     }
     desktop.enter();

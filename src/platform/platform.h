@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -77,11 +78,13 @@ struct SwitchOutcome
 };
 
 // The Window Switch's part that needs the windowing system. On X11 it asks
-// the window manager to show the desktop (EWMH _NET_SHOWING_DESKTOP) and
-// returns once the request has been delivered; it types nothing. On Windows
-// it types Windows+D and then Windows+E, which also opens a file manager.
-// Failures are reported as diagnostics.
-SwitchOutcome hideUserWindows();
+// the window manager to minimise each ordinary window in its list that is
+// not minimised already, except the given ones (this program's own), and
+// returns once the requests have been delivered; it types nothing. On
+// Windows it types Windows+D, which minimises every window, and then
+// Windows+E, which opens a file manager. Failures are reported as
+// diagnostics.
+SwitchOutcome hideUserWindows(const std::vector<std::uintptr_t>& keep);
 
 } // namespace platform
 

@@ -55,7 +55,8 @@ void raiseWindow(unsigned long window)
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-SwitchOutcome hideUserWindows()
+// Windows+D minimises every window, this program's own too.
+SwitchOutcome hideUserWindows(const std::vector<std::uintptr_t>&)
 {
     const int count = static_cast<int>(windowSwitchKeys.size());
     SwitchOutcome outcome;
