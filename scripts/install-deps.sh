@@ -23,6 +23,10 @@ packages=(
     # its media keys, gdbus and gsettings drive it) and weston, with XWayland.
     gnome-shell gjs gnome-settings-daemon nautilus libglib2.0-bin weston xwayland
     xterm  # the user's work that the Window Switch must hide and never type into (tests)
+    # KDE Plasma's parts the tests start: its window manager (focus-stealing
+    # prevention, minimising, its scripting on the bus) and its Qt platform
+    # theme (the panel keeps its fonts under it).
+    kwin-x11 plasma-integration
 )
 
 missing=()
