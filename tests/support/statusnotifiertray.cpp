@@ -10,10 +10,10 @@ StatusNotifierTray::StatusNotifierTray()
     thread.start();
     // Calls to it are answered in its thread.
     moveToThread(&thread);
-    running = connection.registerObject("/StatusNotifierWatcher", this,
-                                        QDBusConnection::ExportAllSlots |
-                                            QDBusConnection::ExportAllProperties) &&
-              connection.registerService("org.kde.StatusNotifierWatcher");
+    connection.registerObject("/StatusNotifierWatcher", this,
+                              QDBusConnection::ExportAllSlots |
+                                  QDBusConnection::ExportAllProperties);
+    connection.registerService("org.kde.StatusNotifierWatcher");
 }
 
 StatusNotifierTray::~StatusNotifierTray()

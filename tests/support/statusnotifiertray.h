@@ -21,13 +21,11 @@ class StatusNotifierTray : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
     Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
 
 public:
     StatusNotifierTray();
     ~StatusNotifierTray() override;
 
-    bool isRunning() const { return running; }
     QStringList items() const;
     // A left click on the icon registered last, as Plasma passes it on.
     void clickLast();
@@ -37,14 +35,12 @@ public:
 
 public slots:
     void RegisterStatusNotifierItem(const QString& service);
-    void RegisterStatusNotifierHost(const QString&) {}
 
 private:
     QThread thread;
     QDBusConnection connection;
     mutable QMutex mutex;
     QStringList registered;
-    bool running = false;
 };
 
 #endif
