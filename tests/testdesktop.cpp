@@ -27,7 +27,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -293,13 +292,8 @@ private slots:
             cover.show();
         }
         QTRY_COMPARE(x11::activeWindow(display), covering);
-        if (typedElsewhere) {
-            const unsigned long typed = x11::serverTime(display, covering);
-            XChangeProperty(display, covering, XInternAtom(display, "_NET_WM_USER_TIME", False),
-                            XA_CARDINAL, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(&typed), 1);
-            XSync(display, False);
-        }
+        if (typedElsewhere)
+            x11::markTyped(display, covering);
 
         if (way == "settings") {
             window->settingsAction->trigger();

@@ -19,7 +19,6 @@
 #include <memory>
 #include <vector>
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
@@ -243,13 +242,8 @@ private slots:
             QTRY_COMPARE(x11::activeWindow(display), cover);
         }
         // The user has typed there just now.
-        if (cover != None) {
-            const unsigned long typed = x11::serverTime(display, cover);
-            XChangeProperty(display, cover, XInternAtom(display, "_NET_WM_USER_TIME", False),
-                            XA_CARDINAL, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(&typed), 1);
-            XSync(display, False);
-        }
+        if (cover != None)
+            x11::markTyped(display, cover);
         QStringList launch;
         if (how == "launched") {
             XSelectInput(display, DefaultRootWindow(display), PropertyChangeMask);
