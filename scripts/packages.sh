@@ -45,6 +45,8 @@ test_packages=(
     # service, nautilus answers for the file manager, gnome-settings-daemon
     # its media keys, gdbus and gsettings drive it) and weston, with XWayland.
     gnome-shell gjs gnome-settings-daemon nautilus libglib2.0-bin weston xwayland
+    # KDE's window manager, and Plasma's Qt platform theme for the panel's fonts.
+    kwin-x11 plasma-integration
 
     # The Windows layer: built with mingw-w64, run under Wine (a 64-bit
     # prefix needs no i386).

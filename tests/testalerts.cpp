@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(popup()->size(), expected);
         QCOMPARE(popup()->mask(), QRegion(0, 0, expected.width(), expected.height()));
         QCOMPARE(popup()->pos(), popupTopLeft(1, area, expected));
-        // Unmanaged on X11, so that show-desktop cannot hide it.
+        // Unmanaged on X11, so that the Window Switch cannot hide it.
         QCOMPARE(int(popup()->windowFlags()), 0x0004081F | Qt::X11BypassWindowManagerHint);
         QVERIFY(popup()->isHidden());
 

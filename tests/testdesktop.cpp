@@ -4,7 +4,8 @@
 // trayer as the tray, dunst as the notification server, dbus-monitor
 // watching what reaches it, and xterm as the user's work. With
 // TESSIK_GNOME_SESSION set to x11 or wayland it starts GNOME Shell instead,
-// for the tests named on the command line and those that end in "OnGnome".
+// for the tests named on the command line and those that end in "OnGnome";
+// with TESSIK_KWIN set, KDE's KWin, with a stand-in for Plasma's tray.
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "app/quitonsignals.h"
@@ -13,6 +14,7 @@
 #include "support/messagecapture.h"
 #include "support/openedurls.h"
 #include "support/privatedesktop.h"
+#include "support/statusnotifiertray.h"
 #include "support/x11properties.h"
 #include "ui_mainwindow.h"
 
@@ -28,7 +30,6 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cmath>
@@ -116,6 +117,7 @@ private:
 };
 
 const QByteArray gnomeSession = qgetenv("TESSIK_GNOME_SESSION");
+const bool kwin = qEnvironmentVariableIsSet("TESSIK_KWIN");
 
 } // namespace
 
@@ -137,6 +139,8 @@ private:
     int step = 4;
     // Folders handed to the session's file manager.
     OpenedUrls opened;
+    // Plasma's tray under KWin.
+    std::unique_ptr<StatusNotifierTray> plasmaTray;
 
     void setParts(bool tray, bool server)
     {
@@ -150,8 +154,9 @@ private:
             desktop.stopNotificationServer();
         trayRuns = tray;
         serverRuns = server;
-        // Qt learns of a tray coming or going through the X server.
-        QTRY_COMPARE(QSystemTrayIcon::isSystemTrayAvailable(), tray);
+        // Qt learns of a tray coming or going through the X server; Plasma's
+        // stays.
+        QTRY_COMPARE(QSystemTrayIcon::isSystemTrayAvailable(), tray || plasmaTray);
     }
 
     void showPanel(int boxes)
@@ -221,6 +226,8 @@ private slots:
         // Windows may close between a listing and a query.
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
         QVERIFY(desktop.watchNotifications());
+        if (kwin)
+            plasmaTray = std::make_unique<StatusNotifierTray>();
     }
 
     void cleanup()
@@ -249,26 +256,34 @@ private slots:
         QTest::addColumn<bool>("tray");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("way");
+        // The cover is another program's window that the user has just
+        // typed into, which focus-stealing prevention protects.
+        QTest::addColumn<bool>("typedElsewhere");
         QTest::newRow("tray, only covered, Settings entry") << true << ""
-                                                            << "settings";
+                                                            << "settings" << false;
         QTest::newRow("tray, OK, Settings entry") << true << "OkButton"
-                                                  << "settings";
+                                                  << "settings" << false;
         QTest::newRow("tray, Cancel, icon click") << true << "CancelButton"
-                                                  << "icon";
+                                                  << "icon" << false;
+        QTest::newRow("tray, only covered, icon click after typing elsewhere") << true << ""
+                                                                               << "icon" << true;
         QTest::newRow("no tray, OK, started again") << false << "OkButton"
-                                                    << "start";
+                                                    << "start" << false;
         QTest::newRow("no tray, Cancel, started again") << false << "CancelButton"
-                                                        << "start";
+                                                        << "start" << false;
     }
     void panelComesBack()
     {
         QFETCH(bool, tray);
         QFETCH(QString, button);
         QFETCH(QString, way);
+        QFETCH(bool, typedElsewhere);
         setParts(tray, false);
+        const int icons = plasmaTray ? plasmaTray->items().size() : 0;
         showPanel(0);
         QWidget cover;
         cover.setGeometry(0, 0, 1200, 900);
+        QProcess work;
 
         const Window panel = xid(window.get());
         // Without a button the panel stays where it is, under the cover.
@@ -284,18 +299,34 @@ private slots:
                 QVERIFY(std::find(listed.begin(), listed.end(), panel) != listed.end());
             }
         }
-        cover.show();
-        QTRY_COMPARE(x11::activeWindow(display), xid(&cover));
+        Window covering = xid(&cover);
+        if (typedElsewhere) {
+            work.setProcessEnvironment(desktop.environment());
+            work.start("xterm", {"-geometry", "200x70+0+0"});
+            QTRY_VERIFY((covering = x11::clientOfProcess(display, work.processId())) != None);
+        } else {
+            cover.show();
+        }
+        QTRY_COMPARE(x11::activeWindow(display), covering);
+        if (typedElsewhere)
+            x11::markTyped(display, covering);
 
-        if (way == "settings")
+        if (way == "settings") {
             window->settingsAction->trigger();
-        else if (way == "icon")
+        } else if (way == "icon" && plasmaTray) {
+            // Plasma's tray passes the click on over the bus.
+            QTRY_VERIFY(plasmaTray->items().size() > icons);
+            plasmaTray->clickLast();
+        } else if (way == "icon") {
             emit window->trayIcon->activated(QSystemTrayIcon::Trigger);
-        else
+        } else {
             window->showPanel(); // what a later start asks for
+        }
         QTRY_COMPARE(x11::activeWindow(display), panel);
-        QVERIFY(x11::isAbove(display, panel, xid(&cover)));
+        QVERIFY(x11::isAbove(display, panel, covering));
         QVERIFY(!window->isMinimized());
+        work.kill();
+        work.waitForFinished();
     }
 
     void fullScreenAlertRoad_data()
@@ -584,9 +615,9 @@ private slots:
         QVERIFY(attributes.override_redirect);
         const auto listed = x11::clients(display);
         QVERIFY(std::find(listed.begin(), listed.end(), popup) == listed.end());
-        // The switch's show-desktop request reached openbox, which hid the
-        // panel.
-        QTRY_VERIFY(!x11::isViewable(display, xid(window.get())));
+        // The switch leaves the program's own panel alone.
+        QTest::qWait(200);
+        QVERIFY(x11::isViewable(display, xid(window.get())));
 
         // Where, how large and how opaque the panel's controls say.
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
@@ -627,28 +658,29 @@ private slots:
             QTest::qWait(100);
         }
         QTRY_VERIFY(!x11::isViewable(display, popup));
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Super_L), True, CurrentTime);
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_d), True, CurrentTime);
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_d), False, CurrentTime);
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, XK_Super_L), False, CurrentTime);
-        XFlush(display);
     }
 
     void windowSwitch_data()
     {
         QTest::addColumn<QString>("lock");
-        QTest::newRow("screen locker") << "i3lock";
-        QTest::newRow("screen saver active") << "gnome";
-        QTest::newRow("Cinnamon's screen saver active") << "cinnamon";
-        QTest::newRow("keyboard held elsewhere, no lock") << "keyboard";
-        QTest::newRow("screen locker shown during the alert") << "i3lock later";
+        // Through KWin's scripting, as in a Plasma Wayland session.
+        QTest::addColumn<bool>("kwinScript");
+        QTest::newRow("screen locker") << "i3lock" << false;
+        QTest::newRow("screen saver active") << "gnome" << false;
+        QTest::newRow("Cinnamon's screen saver active") << "cinnamon" << false;
+        QTest::newRow("keyboard held elsewhere, no lock") << "keyboard" << false;
+        QTest::newRow("screen locker shown during the alert") << "i3lock later" << false;
+        QTest::newRow("unlocked, through KWin's script") << "" << true;
         // Last: the file manager it opens would keep later windows from the
         // keyboard.
-        QTest::newRow("unlocked") << "";
+        QTest::newRow("unlocked") << "" << false;
     }
     void windowSwitch()
     {
         QFETCH(QString, lock);
+        QFETCH(bool, kwinScript);
+        if (kwinScript && !kwin)
+            QSKIP("needs KWin (TESSIK_KWIN)");
         const bool locked = lock == "i3lock" || lock == "gnome" || lock == "cinnamon";
         const bool lockSeen = locked || lock == "i3lock later";
         // One file manager only: it would keep later windows from the
@@ -694,7 +726,18 @@ private slots:
         MessageCapture messages;
         QElapsedTimer clock;
         clock.start();
+        if (kwinScript)
+            qputenv("XDG_SESSION_TYPE", "wayland");
         window->activateAlert(false);
+        qputenv("XDG_SESSION_TYPE", "x11");
+        // Under KWin the file manager's window opens and is activated, as
+        // Dolphin's is.
+        QProcess files;
+        if (kwin && switches) {
+            QTRY_VERIFY(!opened.urls.isEmpty());
+            files.setProcessEnvironment(desktop.environment());
+            files.start("xterm", {"-T", "Home", "-geometry", "60x20+900+100"});
+        }
         // The picture stays on screen, drawn, for its time (and nothing is
         // drawn while locked).
         for (int at : {1000, 3000}) {
@@ -729,6 +772,10 @@ private slots:
         QCOMPARE(hidden, switches);
         const QList<QUrl> home{QUrl::fromLocalFile(QDir::homePath())};
         QCOMPARE(opened.urls, switches ? home : QList<QUrl>());
+        if (files.state() == QProcess::Running)
+            QCOMPARE(x11::activeWindow(display), x11::clientOfProcess(display, files.processId()));
+        files.kill();
+        files.waitForFinished();
         QCOMPARE(messages.messages().filter("Session locked").size(), lockSeen ? 1 : 0);
         terminal.kill();
         terminal.waitForFinished();
@@ -745,11 +792,12 @@ int main(int argc, char* argv[])
     const bool started =
         gnomeSession == "wayland"
             ? desktop.startGnomeShell(Session::Wayland)
-            : desktop.startX() &&
-                  (gnomeSession == "x11" ? desktop.startGnomeShell(Session::X11)
-                                         : desktop.startWindowManager() && desktop.startBus());
+            : desktop.startX() && (gnomeSession == "x11" ? desktop.startGnomeShell(Session::X11)
+                                   : kwin                ? desktop.startKWin()
+                                          : desktop.startWindowManager() && desktop.startBus());
     if (!started) {
-        qWarning("cannot start the private desktop (Xvfb, a window manager or GNOME, the buses)");
+        qWarning("cannot start the private desktop (Xvfb, a window manager, GNOME or KWin, the "
+                 "buses)");
         return 1;
     }
     desktop.enter();

@@ -245,6 +245,44 @@ private slots:
                      qPrintable(message));
     }
 
+    // The panel's own fonts and looks, whatever the desktop's platform
+    // theme: under another theme than Qt's generic one the panel is drawn
+    // as a child test under the generic theme draws it
+    // ($TESSIK_PANEL_PICTURE names the child's picture).
+    void sameUnderEveryTheme_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::newRow("Settings") << 0;
+        QTest::newRow("Advanced") << 1;
+    }
+
+    void sameUnderEveryTheme()
+    {
+        QFETCH(int, tab);
+        window->ui->ControlTabs->setCurrentIndex(tab);
+        const QImage picture = window->grab().toImage();
+        const QString theme = qEnvironmentVariable("QT_QPA_PLATFORMTHEME");
+        const QString wanted = qEnvironmentVariable("TESSIK_PANEL_PICTURE");
+        if (!wanted.isEmpty()) {
+            QVERIFY(picture.save(wanted));
+            return;
+        }
+        if (theme == "generic" || ownServer())
+            QSKIP("compares another theme with the generic one");
+        QTemporaryDir pictures;
+        QProcess generic;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORMTHEME", "generic");
+        environment.insert("TESSIK_PANEL_PICTURE", pictures.filePath("generic.png"));
+        generic.setProcessEnvironment(environment);
+        generic.start(QCoreApplication::applicationFilePath(),
+                      {QString("sameUnderEveryTheme:") + QTest::currentDataTag()});
+        QVERIFY(generic.waitForFinished(60000) && generic.exitCode() == 0);
+        const QImage expected(pictures.filePath("generic.png"));
+        QCOMPARE(picture.convertToFormat(QImage::Format_RGB32),
+                 expected.convertToFormat(QImage::Format_RGB32));
+    }
+
     void toolTipPaletteIsDarkOnLight()
     {
         const QPalette tips = QToolTip::palette();

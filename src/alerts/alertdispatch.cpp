@@ -36,9 +36,10 @@ void MainWindow::activateAlert(bool test)
     } else {
         // Asked before the switch changes what is in front.
         const bool overFullScreen = picture && platform::foregroundIsFullScreen();
-        // The desktop is shown before the picture appears: GNOME Shell hides
-        // an unmanaged window that was mapped while it handled the request,
-        // and keeps it hidden (mapped, never drawn) until it is mapped again.
+        // The windows are hidden before the picture appears: GNOME Shell
+        // hid an unmanaged window that was mapped while it handled a
+        // show-desktop request, and kept it hidden (mapped, never drawn)
+        // until it was mapped again.
         if (hideWindows)
             windowSwitch->perform();
         if (picture)

@@ -33,10 +33,10 @@ static_assert(alertFlags == Qt::WindowFlags(0x0004081F), "popup window flags");
 #ifdef Q_OS_WIN
 constexpr Qt::WindowFlags popupFlags = alertFlags;
 #else
-// An X11 window manager hides every window it manages on show-desktop, which
-// the Window Switch asks for as the popup appears; typed as a notification or
-// as a tool window the popup is hidden all the same. No window manager hides
-// an unmanaged window shown after that request, and none gives it the focus.
+// An X11 window manager hides every window it manages on show-desktop (the
+// user's own Super+D, say); typed as a notification or as a tool window the
+// popup is hidden all the same. No window manager hides an unmanaged window,
+// and none gives it the focus.
 constexpr Qt::WindowFlags popupFlags = alertFlags | Qt::X11BypassWindowManagerHint;
 #endif
 

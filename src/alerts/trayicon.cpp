@@ -77,8 +77,15 @@ void MainWindow::bringForward(const QByteArray& launchToken)
     showNormal();
     raise();
     // Focus-stealing prevention lets the panel take the focus from the
-    // user's work only for the launch the user asked for.
-    if (!platform::activateForLaunch(winId(), launchToken.constData()))
+    // user's work only for the user's own request: the launch the user asked
+    // for, or a click on the tray just now (also when a tray's click comes
+    // over the bus, with no input event that Qt could date it by). A native
+    // Wayland window is no X11 one.
+    const bool activated =
+        !onWayland() &&
+        (launchToken.isEmpty() ? platform::activateAtUserRequest(winId())
+                               : platform::activateForLaunch(winId(), launchToken.constData()));
+    if (!activated)
         activateWindow();
 }
 

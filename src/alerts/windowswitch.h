@@ -15,6 +15,8 @@ public:
     void perform();
 
 private:
+    void performOnWayland();
+
     bool waylandLimitSaid = false;
 };
 

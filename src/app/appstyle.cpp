@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QStyle>
 #include <QStyleFactory>
 #include <QToolTip>
 
@@ -21,10 +22,10 @@ void mapWindowsFonts()
     QFont::insertSubstitution(QStringLiteral("Yu Gothic UI Semibold"),
                               QStringLiteral("Lato Heavy"));
     // Every widget's family, as Qt 5 on Windows gives it; the desktop's own
-    // font would not fit the panel.
-    QFont font = QApplication::font();
-    font.setFamily(QStringLiteral("MS Shell Dlg 2"));
-    QApplication::setFont(font);
+    // font would not fit the panel. The size counts where the style sheet
+    // sets none (the plot's scale): Qt's own default, whatever the desktop's
+    // theme says.
+    QApplication::setFont(QFont(QStringLiteral("MS Shell Dlg 2"), 9));
 }
 
 } // namespace
@@ -36,7 +37,9 @@ void setAppStyle()
         QApplication::setStyle(fusion);
 
     const QColor dark(53, 53, 53);
-    QPalette palette;
+    // The roles not set here (the shades of frames) from the style, not
+    // from the desktop's theme.
+    QPalette palette = QApplication::style()->standardPalette();
     palette.setColor(QPalette::Window, dark);
     palette.setColor(QPalette::WindowText, Qt::white);
     palette.setColor(QPalette::Base, QColor(25, 25, 25));
@@ -57,7 +60,6 @@ void setAppStyle()
     tips.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(tips);
 
-    mapWindowsFonts();
     // Otherwise the style sheet fixes each widget's palette when it is
     // polished: the tray balloon's labels are polished before they join the
     // balloon and keep the panel's white text on its pale yellow.
@@ -65,4 +67,8 @@ void setAppStyle()
 
     qApp->setStyleSheet(QStringLiteral(" QWidget { font-size:10pt; font:\"Eras Demi ITC\"; }"
                                        "                         "));
+    // After the style sheet: setting one brings back the platform theme's
+    // fonts for labels, buttons and boxes (Plasma's, say), which the
+    // application font replaces.
+    mapWindowsFonts();
 }

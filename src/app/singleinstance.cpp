@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/singleinstance.h"
 
+#include "platform/platform.h"
+
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -90,7 +92,10 @@ QByteArray SingleInstance::launchToken()
         if (!token.isEmpty())
             return token;
     }
-    return QByteArray();
+    // Started from a terminal: a start the user asked for now, as a
+    // launcher would announce it, without which focus-stealing prevention
+    // keeps the panel behind the terminal.
+    return QByteArray::fromStdString(platform::startupIdNow("tessik-control"));
 }
 
 void SingleInstance::readRequest(QLocalSocket* socket)

@@ -44,7 +44,8 @@ public:
     Claim claim(const QByteArray& launchToken = QByteArray());
 
     // The token the desktop launched this process with (XDG activation, else
-    // X11 startup notification), or empty. Qt's xcb plugin takes
+    // X11 startup notification); without one, a startup id made now from
+    // the X server's time; empty without an X display. Qt's xcb plugin takes
     // DESKTOP_STARTUP_ID out of the environment: read it before the
     // QApplication exists.
     static QByteArray launchToken();

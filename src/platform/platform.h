@@ -51,6 +51,18 @@ std::string windowManagerName();
 // caller's own activation is then all there is.
 bool activateForLaunch(std::uintptr_t window, const char* startupId);
 
+// Brings the given window forward for a request the user has just made,
+// such as a click on the tray icon: the window manager is asked with the
+// X server's current time, which is newer than the user's last input in any
+// other window. False when that cannot be done; the caller's own activation
+// is then all there is.
+bool activateAtUserRequest(std::uintptr_t window);
+
+// A startup id for a launch the user asks for now, in the form launchers
+// give (name-pid_TIME<X server time>), for a start that the desktop gave
+// none; empty where there is no such system.
+std::string startupIdNow(const char* name);
+
 // A monitor's place on the screen, in pixels.
 struct Monitor
 {
@@ -97,11 +109,13 @@ struct SwitchOutcome
 };
 
 // The Window Switch's part that needs the windowing system. On X11 it asks
-// the window manager to show the desktop (EWMH _NET_SHOWING_DESKTOP) and
-// returns once the request has been delivered; it types nothing. On Windows
-// it types Windows+D and then Windows+E, which also opens a file manager.
-// Failures are reported as diagnostics.
-SwitchOutcome hideUserWindows();
+// the window manager to minimise each ordinary window in its list that is
+// not minimised already, except the given ones (this program's own), and
+// returns once the requests have been delivered; it types nothing. On
+// Windows it types Windows+D, which minimises every window, and then
+// Windows+E, which opens a file manager. Failures are reported as
+// diagnostics.
+SwitchOutcome hideUserWindows(const std::vector<std::uintptr_t>& keep);
 
 } // namespace platform
 

@@ -32,6 +32,16 @@ bool activateForLaunch(std::uintptr_t, const char*)
     return false;
 }
 
+bool activateAtUserRequest(std::uintptr_t)
+{
+    return false;
+}
+
+std::string startupIdNow(const char*)
+{
+    return std::string();
+}
+
 // A locked session runs on a desktop of its own, where injected keys and
 // this program's windows never arrive.
 bool screenLockerShown(xcb_connection_t*, const std::vector<Monitor>&)
@@ -55,7 +65,8 @@ int routeQuitSignals()
 
 void stopRoutingQuitSignals() {}
 
-SwitchOutcome hideUserWindows()
+// Windows+D minimises every window, this program's own too.
+SwitchOutcome hideUserWindows(const std::vector<std::uintptr_t>&)
 {
     const int count = static_cast<int>(windowSwitchKeys.size());
     SwitchOutcome outcome;

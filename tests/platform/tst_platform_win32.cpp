@@ -158,7 +158,7 @@ void checkKeyStrokes()
         // What the program calls: the same events, which open a file manager.
         {"hide the windows",
          [] {
-             const platform::SwitchOutcome outcome = platform::hideUserWindows();
+             const platform::SwitchOutcome outcome = platform::hideUserWindows({});
              return outcome.windowsHidden && outcome.fileManagerOpened ? 8 : -1;
          },
          windowSwitch},

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The Window Switch and the screen-locker test as an X server of their own
-// sees them: the show-desktop request a window manager receives, and not a
+// sees them: the minimise requests a window manager receives, and not a
 // single key event (recorded raw through XInput2).
 #include "platform/platform.h"
 #include "support/privatedesktop.h"
@@ -11,6 +11,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
+#include <X11/Xutil.h>
 
 #include <memory>
 #include <string>
@@ -44,15 +45,15 @@ private slots:
     void cleanupTestCase();
     void init();
     void cleanup();
-    void showDesktopRequest_data();
-    void showDesktopRequest();
+    void minimiseRequests_data();
+    void minimiseRequests();
     void withoutDisplay();
     void keyboardGrab_data();
     void keyboardGrab();
 
 private:
-    // The show-desktop requests the root window received.
-    int requestsSeen();
+    // The windows the root window received minimise requests for.
+    std::vector<Window> requestsSeen();
 
     std::unique_ptr<RawKeyRecorder> recorder;
     Display* display = nullptr;
@@ -86,49 +87,92 @@ void WindowSwitchX11Test::init()
 void WindowSwitchX11Test::cleanup()
 {
     platform::setDiagnosticSink(nullptr);
-    for (const char* property : {"_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED"})
+    for (const char* property : {"_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_CLIENT_LIST"})
         XDeleteProperty(display, root, XInternAtom(display, property, False));
     XSync(display, False);
 }
 
-int WindowSwitchX11Test::requestsSeen()
+std::vector<Window> WindowSwitchX11Test::requestsSeen()
 {
-    const Atom showingDesktop = XInternAtom(display, "_NET_SHOWING_DESKTOP", False);
+    const Atom changeState = XInternAtom(display, "WM_CHANGE_STATE", False);
     XSync(display, False);
-    int requests = 0;
+    std::vector<Window> asked;
     while (XPending(display) > 0) {
         XEvent event;
         XNextEvent(display, &event);
-        requests += event.type == ClientMessage && event.xclient.window == root &&
-                    event.xclient.message_type == showingDesktop && event.xclient.data.l[0] == 1;
+        if (event.type == ClientMessage && event.xclient.message_type == changeState &&
+            event.xclient.data.l[0] == IconicState)
+            asked.push_back(event.xclient.window);
     }
-    return requests;
+    return asked;
 }
 
-void WindowSwitchX11Test::showDesktopRequest_data()
+void WindowSwitchX11Test::minimiseRequests_data()
 {
     QTest::addColumn<QString>("manager");
     QTest::addColumn<bool>("requested");
     QTest::newRow("no window manager") << "none" << false;
     // Its properties outlive a window manager that crashed.
     QTest::newRow("window manager gone") << "gone" << false;
-    QTest::newRow("without show-desktop") << "other features" << false;
-    QTest::newRow("with show-desktop") << "show-desktop" << true;
+    QTest::newRow("without a client list") << "other features" << false;
+    QTest::newRow("with a client list") << "client list" << true;
 }
 
-void WindowSwitchX11Test::showDesktopRequest()
+void WindowSwitchX11Test::minimiseRequests()
 {
     QFETCH(QString, manager);
     QFETCH(bool, requested);
+    // The window manager's list: type, state, minimised, this program's own,
+    // and whether a minimise request is due.
+    struct Client
+    {
+        const char* type;
+        const char* state;
+        bool iconic;
+        bool own;
+        bool due;
+    };
+    const std::vector<Client> listed{
+        {nullptr, nullptr, false, false, true}, // untyped, as older programs are
+        {"_NET_WM_WINDOW_TYPE_NORMAL", nullptr, false, false, true},
+        {"_NET_WM_WINDOW_TYPE_DIALOG", nullptr, false, false, true},
+        {"_NET_WM_WINDOW_TYPE_DESKTOP", nullptr, false, false, false},
+        {"_NET_WM_WINDOW_TYPE_DOCK", nullptr, false, false, false},
+        {nullptr, "_NET_WM_STATE_HIDDEN", false, false, false},
+        {nullptr, "_NET_WM_STATE_SKIP_TASKBAR", false, false, false},
+        {nullptr, nullptr, true, false, false},
+        {nullptr, nullptr, false, true, false},
+    };
+    std::vector<long> clients;
+    std::vector<std::uintptr_t> own;
+    std::vector<Window> due;
+    for (const Client& client : listed) {
+        const Window window = XCreateSimpleWindow(display, root, 0, 0, 10, 10, 0, 0, 0);
+        if (client.type != nullptr)
+            setAtoms(display, window, "_NET_WM_WINDOW_TYPE", XA_ATOM,
+                     {long(XInternAtom(display, client.type, False))});
+        if (client.state != nullptr)
+            setAtoms(display, window, "_NET_WM_STATE", XA_ATOM,
+                     {long(XInternAtom(display, client.state, False))});
+        const Atom wmState = XInternAtom(display, "WM_STATE", False);
+        setAtoms(display, window, "WM_STATE", wmState,
+                 {client.iconic ? IconicState : NormalState, long(None)});
+        clients.push_back(long(window));
+        if (client.own)
+            own.push_back(window);
+        if (client.due && requested)
+            due.push_back(window);
+    }
     if (manager != "none") {
         const Window check = XCreateSimpleWindow(display, root, 0, 0, 1, 1, 0, 0, 0);
         setAtoms(display, root, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, {long(check)});
         setAtoms(display, check, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW, {long(check)});
         const char* feature =
-            manager == "show-desktop" ? "_NET_SHOWING_DESKTOP" : "_NET_ACTIVE_WINDOW";
+            manager == "other features" ? "_NET_ACTIVE_WINDOW" : "_NET_CLIENT_LIST";
         setAtoms(display, root, "_NET_SUPPORTED", XA_ATOM,
                  {long(XInternAtom(display, "_NET_WM_STATE", False)),
                   long(XInternAtom(display, feature, False))});
+        setAtoms(display, root, "_NET_CLIENT_LIST", XA_WINDOW, clients);
         if (manager == "gone")
             XDestroyWindow(display, check);
         XSync(display, False);
@@ -136,10 +180,10 @@ void WindowSwitchX11Test::showDesktopRequest()
 
     // A second switch asks again.
     for (int round = 0; round < 2; ++round) {
-        const platform::SwitchOutcome outcome = platform::hideUserWindows();
+        const platform::SwitchOutcome outcome = platform::hideUserWindows(own);
         QCOMPARE(outcome.windowsHidden, requested);
         QVERIFY(!outcome.fileManagerOpened);
-        QCOMPARE(requestsSeen(), requested ? 1 : 0);
+        QCOMPARE(requestsSeen(), due);
     }
     QCOMPARE(diagnostics.size(), std::size_t(requested ? 0 : 2));
     QVERIFY(recorder->receive(0, 300).empty());
@@ -149,7 +193,7 @@ void WindowSwitchX11Test::withoutDisplay()
 {
     const QByteArray saved = qgetenv("DISPLAY");
     unsetenv("DISPLAY");
-    const bool hidden = platform::hideUserWindows().windowsHidden;
+    const bool hidden = platform::hideUserWindows({}).windowsHidden;
     const bool locked = platform::screenLockerShown(nullptr, {{0, 0, 640, 480}});
     setenv("DISPLAY", saved.constData(), 1);
 

@@ -26,8 +26,9 @@ enum class Session
 // own rc.xml (Super+D shows the desktop), an XEmbed tray (trayer), and a
 // private session bus on which nothing can be started, with dunst as the
 // notification server and dbus-monitor watching the notifications, and
-// PipeWire as the sound server. Instead of openbox it can run a whole desktop: GNOME Shell (on the
-// X server, or headless on Wayland with XWayland) or weston with XWayland.
+// PipeWire as the sound server. Instead of openbox it can run a whole
+// desktop: GNOME Shell (on the X server, or headless on Wayland with
+// XWayland) or weston with XWayland, or KDE's KWin on the X server.
 class PrivateDesktop
 {
 public:
@@ -54,6 +55,11 @@ public:
     bool startGnomeShell(Session session);
     // weston, headless, with XWayland as display(); no bus of its own.
     bool startWeston();
+    // KDE's window manager on the X server (after startX()), uncomposited,
+    // with a bus of its own (instead of startBus()), in Plasma's
+    // environment. Ready when it answers on the bus. It can abort at
+    // start: one retry.
+    bool startKWin();
     // These two need the QCoreApplication: they watch the server's bus name.
     bool startNotificationServer();
     void stopNotificationServer();
@@ -107,6 +113,7 @@ private:
     QString startBusDaemon(Process& daemon, const QString& name, const QByteArray& config);
     QString logPath(const QString& logName) const;
     bool startGnomeShellOnce(Session session);
+    bool startKWinOnce();
     void stopDesktop();
     // A short tool's output, none when it fails.
     std::optional<QByteArray> output(const QStringList& command);

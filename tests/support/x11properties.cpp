@@ -68,6 +68,14 @@ unsigned long serverTime(Display* display, Window window)
     return event.xproperty.time;
 }
 
+void markTyped(Display* display, Window window)
+{
+    const unsigned long typed = serverTime(display, window);
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_USER_TIME", False), XA_CARDINAL,
+                    32, PropModeReplace, reinterpret_cast<const unsigned char*>(&typed), 1);
+    XSync(display, False);
+}
+
 namespace {
 
 Window topLevel(Display* display, Window window)

@@ -22,6 +22,9 @@ unsigned long clientOfProcess(Display* display, long pid);
 bool isViewable(Display* display, unsigned long window);
 // The X server's time now, as a property change on the window tells it.
 unsigned long serverTime(Display* display, unsigned long window);
+// Tells the window manager that the user has just typed into the window, as
+// toolkits do (_NET_WM_USER_TIME).
+void markTyped(Display* display, unsigned long window);
 // Whether a's top-level ancestor is stacked above b's.
 bool isAbove(Display* display, unsigned long a, unsigned long b);
 

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Bringing this program's window forward for a launch the user asked for.
+// Bringing this program's windows forward for a launch or a click the user
+// made. Focus-stealing prevention (KWin's, mutter's) lets a window take the
+// focus from the user's work only for a request at least as recent as the
+// user's last input there: the time of the request goes with it.
 #include "platform/platform.h"
 #include "platform/x11/connection.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
+
+#include <unistd.h>
 
 namespace platform {
 
@@ -48,6 +53,17 @@ void sendStartupMessage(Display* display, Window window, const std::string& mess
     }
 }
 
+// Asks the window manager to activate the window, as an application does,
+// for the user's request at the given time.
+void requestActivation(Display* display, Window window, unsigned long time)
+{
+    XEvent request = clientMessage(display, window, "_NET_ACTIVE_WINDOW", 32);
+    request.xclient.data.l[0] = 1;
+    request.xclient.data.l[1] = static_cast<long>(time);
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &request);
+}
+
 // Quoted, with quotes and backslashes escaped, as a message's value.
 std::string quoted(const std::string& value)
 {
@@ -81,17 +97,31 @@ bool activateForLaunch(std::uintptr_t windowId, const char* startupId)
     // Any other is asked with the time of the user's request, which is
     // newer than the focused window's last input.
     const unsigned long time = launchTime(display.get(), id);
-    if (time != 0) {
-        XEvent request = clientMessage(display.get(), window, "_NET_ACTIVE_WINDOW", 32);
-        // An application's request, at the launch's time.
-        request.xclient.data.l[0] = 1;
-        request.xclient.data.l[1] = static_cast<long>(time);
-        XSendEvent(display.get(), DefaultRootWindow(display.get()), False,
-                   SubstructureRedirectMask | SubstructureNotifyMask, &request);
-    }
+    if (time != 0)
+        requestActivation(display.get(), window, time);
     // The launch has ended: the launcher stops its busy cursor.
     sendStartupMessage(display.get(), window, "remove: ID=" + quoted(id));
     return time != 0 && !trap.failed();
+}
+
+bool activateAtUserRequest(std::uintptr_t window)
+{
+    const DisplayConnection display = openDisplay("activation");
+    if (!display)
+        return false;
+    ErrorTrap trap(display.get());
+    requestActivation(display.get(), window, serverTime(display.get()));
+    return !trap.failed();
+}
+
+std::string startupIdNow(const char* name)
+{
+    // Without an X display there is no X server time to give.
+    const DisplayConnection display(XOpenDisplay(nullptr));
+    if (!display)
+        return std::string();
+    return std::string(name) + '-' + std::to_string(getpid()) + "_TIME" +
+           std::to_string(serverTime(display.get()));
 }
 
 } // namespace platform

@@ -25,7 +25,7 @@ void reportSessionLimits()
 {
     if (isWaylandSession())
         reportDiagnostic("Wayland session: the full-screen test sees only X11 programs (XWayland), "
-                         "and the Window Switch cannot hide windows");
+                         "and the Window Switch hides windows only under KDE Plasma (KWin)");
 }
 
 bool windowManagerLacks(const char* hint)
