@@ -10,8 +10,8 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <xcb/xcb.h>
 #include <X11/Xutil.h>
+#include <xcb/xcb.h>
 
 #include <memory>
 #include <string>
