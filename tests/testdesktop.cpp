@@ -6,6 +6,7 @@
 // TESSIK_GNOME_SESSION set to x11 or wayland it starts GNOME Shell instead,
 // for the tests named on the command line and those that end in "OnGnome";
 // with TESSIK_KWIN set, KDE's KWin, with a stand-in for Plasma's tray.
+#include "alerts/desktopnotifier.h"
 #include "alerts/popupgeometry.h"
 #include "app/mainwindow.h"
 #include "app/quitonsignals.h"
@@ -356,6 +357,9 @@ private slots:
         if (server == "cinnamon")
             standIn.emplace(server);
         showPanel(1);
+        // The program learns the server's name in the background, at start.
+        if (standIn)
+            QTRY_VERIFY(!window->findChild<DesktopNotifier*>()->showsOverFullScreen());
         if (tray)
             QTRY_VERIFY(!window->trayIcon->geometry().isEmpty()); // docked
         QWidget game;
